@@ -1,0 +1,36 @@
+#include "Fonts.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontInfo>
+
+#include "ui/StoredLayout.h"
+
+namespace kavrel {
+
+void InstallFontSubstitutes() {
+    struct Substitute {
+        const char* face;
+        const char* installed;
+    };
+    // Debian has no FangSong and no clerical face for Simplified Chinese: Kai faces are the
+    // nearest in spirit and cover GB2312.
+    static constexpr Substitute substitutes[] = {
+        {faces::TimesNewRoman, "Liberation Serif"},  // fonts-liberation, metric-compatible
+        {faces::Song, "AR PL SungtiL GB"},           // fonts-arphic-gbsn00lp
+        {faces::FangSong, "AR PL KaitiM GB"},        // fonts-arphic-gkai00mp
+        {faces::Li, "AR PL UKai CN"},                // fonts-arphic-ukai
+    };
+    for (const Substitute& s : substitutes) {
+        QFont::insertSubstitution(QString::fromUtf8(s.face), QString::fromUtf8(s.installed));
+    }
+
+    // Without this a machine with CJK faces for several languages may draw the Han characters
+    // of the interface with Japanese shapes. WenQuanYi Micro Hei (fonts-wqy-microhei) has
+    // Simplified-Chinese shapes only.
+    QFont font = QApplication::font();
+    font.setFamilies({QFontInfo(font).family(), QStringLiteral("WenQuanYi Micro Hei")});
+    QApplication::setFont(font);
+}
+
+}  // namespace kavrel

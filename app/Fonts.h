@@ -1,0 +1,10 @@
+#pragma once
+
+namespace kavrel {
+
+// Maps the Windows faces the layout names to faces a Debian machine installs, and makes the
+// interface font draw Chinese with Simplified-Chinese glyph shapes whatever the locale.
+// Call once the application object exists.
+void InstallFontSubstitutes();
+
+}  // namespace kavrel

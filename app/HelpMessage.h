@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace kavrel {
+
+// The explanation of the exercise: nine lines, the even ones empty, joined with CR LF.
+QString HelpPrompt();
+
+// The modal information box with a single OK button, titled with the window's own title.
+// It reads and changes nothing of the trial.
+void ShowHelp(QWidget* window);
+
+}  // namespace kavrel

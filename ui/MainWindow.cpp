@@ -1,0 +1,203 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "trial/Options.h"
+#include "Controls.h"
+
+namespace kavrel {
+
+namespace {
+
+// The character codes a key event carries, with the control keys the trial tells apart named
+// explicitly: some platforms send no text for them.
+std::u32string CharacterCodes(const QKeyEvent& key) {
+    switch (key.key()) {
+        case Qt::Key_Backspace:
+            return U"\b";
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return U"\r";
+        case Qt::Key_Escape:
+            return U"\x1b";
+        default:
+            break;
+    }
+    const QList<uint> codes = key.text().toUcs4();
+    return std::u32string(codes.begin(), codes.end());
+}
+
+}  // namespace
+
+MainWindow::MainWindow(RandomSource& random, QWidget* parent)
+    : QMainWindow(parent), trial_(random) {
+    setObjectName("frmMain");
+    setWindowTitle(QString::fromUtf8(StoredWindow.title));
+    setWindowIcon(QIcon(":/kavrel/kavrel-16.png"));
+    // The layout does not follow another size: no maximizing, no resizing.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    BuildLayout();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    WireHandlers();
+
+    tickTimer_.setTimerType(Qt::PreciseTimer);
+    tickTimer_.setSingleShot(true);
+    connect(&tickTimer_, &QTimer::timeout, this, [this] { Dispatch([] {}); });
+    clock_.start();
+
+    trial_.Form_Load();
+    Render();
+    cmdStart_->setFocus();
+
+    // Keys are previewed where the platform delivers them to the window, once per key press,
+    // before any control sees them.
+    create();
+    windowHandle()->installEventFilter(this);
+
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void MainWindow::BuildLayout() {
+    auto* client = new QWidget(this);
+    client->setObjectName("clientArea");
+    client->setFixedSize(StoredWindow.clientSize);
+    client->setAutoFillBackground(true);
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::Window, QColor(StoredWindow.background));
+    client->setPalette(palette);
+    setCentralWidget(client);
+
+    std::map<std::string, QWidget*> containers;
+    std::vector<std::pair<int, QWidget*>> focusOrder;
+    for (const ControlSpec& spec : StoredControls) {
+        QWidget* parent = spec.container != nullptr ? containers.at(spec.container) : client;
+        QWidget* widget = CreateControl(spec, parent);
+        containers[spec.name] = widget;
+        if (spec.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus) {
+            focusOrder.emplace_back(spec.tabIndex, widget);
+        }
+    }
+    std::sort(focusOrder.begin(), focusOrder.end());
+    for (std::size_t i = 1; i < focusOrder.size(); ++i) {
+        setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+    }
+
+    label1_ = client->findChild<QLabel*>("Label1");
+    label3_ = client->findChild<QLabel*>("Label3");
+    cursor_ = client->findChild<QWidget*>("linCursor");
+    dui_ = client->findChild<QLineEdit*>("dui");
+    cuo_ = client->findChild<QLineEdit*>("cuo");
+    cmdStart_ = client->findChild<QPushButton*>("cmdStart");
+    letterRow_ = CellRow(client->findChild<QLabel*>("lblLetter"));
+    correctRow_ = CellRow(client->findChild<QLabel*>("lblLetterWrong"));
+
+    QAction* help = menuBar()->addAction(QString::fromUtf8(StoredWindow.menuItem));
+    help->setObjectName(QString::fromUtf8(StoredWindow.menuItem));
+    connect(help, &QAction::triggered, this, &MainWindow::helpRequested);
+}
+
+void MainWindow::WireHandlers() {
+    connect(cmdStart_, &QPushButton::clicked, this,
+            [this] { Dispatch([this] { trial_.cmdStart_Click(); }); });
+    connect(centralWidget()->findChild<QPushButton*>("cmdExit"), &QPushButton::clicked, this,
+            &MainWindow::close);
+    for (int number = 1; number <= static_cast<int>(OptionButtons.size()); ++number) {
+        auto* option = centralWidget()->findChild<QRadioButton*>(QString("Option%1").arg(number));
+        connect(option, &QRadioButton::clicked, this,
+                [this, number] { Dispatch([this, number] { trial_.Option_Click(number); }); });
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::KeyPress) {
+        for (char32_t code : CharacterCodes(static_cast<const QKeyEvent&>(*event))) {
+            emit keyPreviewed(code);
+            Dispatch([this, code] { trial_.Form_KeyPress(code); });
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing ends the program in any phase: nothing ticks or takes a key after this.
+    unloaded_ = true;
+    tickTimer_.stop();
+    windowHandle()->removeEventFilter(this);
+    event->accept();
+}
+
+void MainWindow::Dispatch(const std::function<void()>& handler) {
+    if (unloaded_) {
+        return;
+    }
+    trial_.AdvanceTo(Now());
+    handler();
+    Render();
+}
+
+void MainWindow::Render() {
+    const Form& form = trial_.form();
+    label1_->setText(QString::fromStdString(form.Label1));
+    label3_->setText(QString::fromStdString(form.Label3));
+    letterRow_.Show(form.lblLetter);
+    correctRow_.Show(form.lblLetterWrong);
+
+    const Line& line = form.linCursor;
+    cursor_->setGeometry(static_cast<int>(std::lround(line.X1)),
+                         static_cast<int>(std::lround(line.Y1)), cursor_->width(),
+                         static_cast<int>(std::lround(line.Y2 - line.Y1)));
+    cursor_->setVisible(line.Visible);
+    cursor_->raise();
+
+    for (auto [box, text, shown] : {std::tuple{dui_, &form.dui, &shownDui_},
+                                    std::tuple{cuo_, &form.cuo, &shownCuo_}}) {
+        if (*text != *shown) {
+            box->setText(QString::fromStdString(*text));
+            *shown = *text;
+        }
+    }
+
+    if (!form.cmdStart.Enabled && cmdStart_->hasFocus()) {
+        // Park the focus on the window rather than let it slide on to Exit, where a stray
+        // Space during the recall would end the program.
+        centralWidget()->setFocus();
+    }
+    cmdStart_->setEnabled(form.cmdStart.Enabled);
+    if (form.cmdStart.FocusRequests != shownFocusRequests_) {
+        shownFocusRequests_ = form.cmdStart.FocusRequests;
+        cmdStart_->setFocus();
+    }
+
+    ArmTickTimer();
+    emit formShown();
+}
+
+void MainWindow::ArmTickTimer() {
+    const std::optional<Time> due = trial_.NextDue();
+    if (!due) {
+        tickTimer_.stop();
+        return;
+    }
+    // Round up: a timer woken a little early would only have to be armed again.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now());
+    tickTimer_.start(std::max(wait, std::chrono::milliseconds{0}));
+}
+
+Time MainWindow::Now() const { return Time{clock_.nsecsElapsed()}; }
+
+}  // namespace kavrel

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+
+#include "trial/Trial.h"
+#include "CellRow.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kavrel {
+
+// frmMain: the stored layout as widgets, and the shell that turns Qt events into the trial's
+// handlers and the trial's form into widget properties.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(RandomSource& random, QWidget* parent = nullptr);
+
+    const Trial& trial() const { return trial_; }
+    const CellRow& letterRow() const { return letterRow_; }
+    const CellRow& correctRow() const { return correctRow_; }
+    QWidget* clientArea() const { return centralWidget(); }
+
+signals:
+    void helpRequested();
+    // Every character key that the key preview handed to the trial, in order.
+    void keyPreviewed(char32_t key);
+    // The widgets show the trial's latest state.
+    void formShown();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void WireHandlers();
+    void Dispatch(const std::function<void()>& handler);
+    void Render();
+    void ArmTickTimer();
+    Time Now() const;
+
+    Trial trial_;
+    QElapsedTimer clock_;
+    QTimer tickTimer_;
+    bool unloaded_ = false;
+
+    QLabel* label1_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QWidget* cursor_ = nullptr;
+    QLineEdit* dui_ = nullptr;
+    QLineEdit* cuo_ = nullptr;
+    QPushButton* cmdStart_ = nullptr;
+    CellRow letterRow_{nullptr};
+    CellRow correctRow_{nullptr};
+    // What the counters showed last: a counter box is rewritten only when its count changes,
+    // so whatever the user typed into it stays until then.
+    std::string shownDui_;
+    std::string shownCuo_;
+    int shownFocusRequests_ = 0;
+};
+
+}  // namespace kavrel
