@@ -17,8 +17,8 @@ QString HelpPrompt() {
 }
 
 void ShowHelp(QWidget* window) {
-    QMessageBox box(QMessageBox::Information, window->windowTitle(), HelpPrompt(),
-                    QMessageBox::Ok, window);
+    QMessageBox box(QMessageBox::Information, window->windowTitle(), HelpPrompt(), QMessageBox::Ok,
+                    window);
     box.exec();
 }
 

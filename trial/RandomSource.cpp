@@ -6,8 +6,8 @@ namespace kavrel {
 
 namespace {
 std::uint64_t steadyNanoseconds() {
-    return static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds{1});
+    return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch() /
+                                      std::chrono::nanoseconds{1});
 }
 }  // namespace
 

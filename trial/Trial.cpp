@@ -20,7 +20,9 @@ constexpr float CursorTop = 110;
 constexpr float CursorBottom = 140;
 constexpr char32_t Backspace = 8;
 
-int CellLeft(int index) { return index * CellPitch + FirstCellLeft; }
+int CellLeft(int index) {
+    return index * CellPitch + FirstCellLeft;
+}
 
 // Only the 26 letters of either case count; everything else, "中" and "é" included, does not.
 std::optional<char> CapitalLetter(char32_t key) {
@@ -54,8 +56,8 @@ void Trial::cmdStart_Click() {
     form_.Label3.clear();
     form_.Timer1.Enable(now_);
     vars_.TargetLetters.assign(1, std::string());
-    vars_.TargetLetters[0] = RandomLetter();
-    form_.lblLetter[0].Caption = vars_.TargetLetters[0];
+    vars_.TargetLetters.at(0) = RandomLetter();
+    form_.lblLetter[0].Caption = vars_.TargetLetters.at(0);
     form_.cmdStart.Enabled = false;
 }
 
@@ -109,7 +111,7 @@ void Trial::Timer1_Timer() {
         cell.Visible = true;
         vars_.TargetLetters.resize(k + 1);
         cell.Caption = RandomLetter();
-        vars_.TargetLetters[k] = cell.Caption;
+        vars_.TargetLetters.at(k) = cell.Caption;
     }
     ++vars_.ShowIndex;
     if (vars_.ShowIndex >= vars_.LetterCount) {
@@ -136,7 +138,9 @@ void Trial::Timer2_Timer() {
     vars_.InputPos = 0;
 }
 
-void Trial::tmrCursor_Timer() { form_.linCursor.Visible = !form_.linCursor.Visible; }
+void Trial::tmrCursor_Timer() {
+    form_.linCursor.Visible = !form_.linCursor.Visible;
+}
 
 void Trial::Form_KeyPress(char32_t key) {
     // Only the recall takes keys: before the first trial there is no answer to fill, and after
@@ -147,7 +151,7 @@ void Trial::Form_KeyPress(char32_t key) {
     if (const std::optional<char> letter = CapitalLetter(key)) {
         form_.linCursor.X1 += CellPitch;
         form_.linCursor.X2 += CellPitch;
-        vars_.TypedLetters[vars_.InputPos] = std::string(1, *letter);
+        vars_.TypedLetters.at(vars_.InputPos) = std::string(1, *letter);
         form_.lblLetter[vars_.InputPos].Caption = std::string(1, *letter);
         ++vars_.InputPos;
         if (vars_.InputPos >= vars_.LetterCount) {
@@ -157,7 +161,7 @@ void Trial::Form_KeyPress(char32_t key) {
     if (key == Backspace) {
         vars_.InputPos = std::max(vars_.InputPos - 1, 0);
         PlaceCursor();
-        vars_.TypedLetters[vars_.InputPos].clear();
+        vars_.TypedLetters.at(vars_.InputPos).clear();
         form_.lblLetter[vars_.InputPos].Caption.clear();
     }
 }
@@ -250,12 +254,10 @@ std::optional<Time> Trial::NextDue() const {
 }
 
 void Trial::SetCellListener(std::function<void(bool wrongRow, int index, bool loaded)> listener) {
-    form_.lblLetter.SetListener([listener](int index, bool loaded) {
-        listener(false, index, loaded);
-    });
-    form_.lblLetterWrong.SetListener([listener](int index, bool loaded) {
-        listener(true, index, loaded);
-    });
+    form_.lblLetter.SetListener(
+        [listener](int index, bool loaded) { listener(false, index, loaded); });
+    form_.lblLetterWrong.SetListener(
+        [listener](int index, bool loaded) { listener(true, index, loaded); });
 }
 
 }  // namespace kavrel
