@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -15,8 +16,8 @@
 #include <cmath>
 #include <map>
 
-#include "trial/Options.h"
 #include "Controls.h"
+#include "trial/Options.h"
 
 namespace kavrel {
 
@@ -125,9 +126,19 @@ void MainWindow::WireHandlers() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::KeyPress) {
-        for (char32_t code : CharacterCodes(static_cast<const QKeyEvent&>(*event))) {
+        auto& key = static_cast<QKeyEvent&>(*event);
+        QWidget* focused = QApplication::focusWidget();
+        for (char32_t code : CharacterCodes(key)) {
             emit keyPreviewed(code);
             Dispatch([this, code] { trial_.Form_KeyPress(code); });
+        }
+        // The key that completes a wrong answer hands the focus to Start; the control that
+        // had the focus when the key was typed still gets it, as it would without the preview.
+        if (focused != nullptr && QApplication::focusWidget() != focused) {
+            QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat(),
+                           key.count());
+            QApplication::sendEvent(focused, &copy);
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -164,8 +175,8 @@ void MainWindow::Render() {
     cursor_->setVisible(line.Visible);
     cursor_->raise();
 
-    for (auto [box, text, shown] : {std::tuple{dui_, &form.dui, &shownDui_},
-                                    std::tuple{cuo_, &form.cuo, &shownCuo_}}) {
+    for (auto [box, text, shown] :
+         {std::tuple{dui_, &form.dui, &shownDui_}, std::tuple{cuo_, &form.cuo, &shownCuo_}}) {
         if (*text != *shown) {
             box->setText(QString::fromStdString(*text));
             *shown = *text;
@@ -198,6 +209,8 @@ void MainWindow::ArmTickTimer() {
     tickTimer_.start(std::max(wait, std::chrono::milliseconds{0}));
 }
 
-Time MainWindow::Now() const { return Time{clock_.nsecsElapsed()}; }
+Time MainWindow::Now() const {
+    return Time{clock_.nsecsElapsed()};
+}
 
 }  // namespace kavrel

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "trial/Trial.h"
 #include "CellRow.h"
+#include "trial/Trial.h"
 
 class QLabel;
 class QLineEdit;
