@@ -7,6 +7,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Ties the window to its launcher entry and icon where the desktop asks for it.
+    QGuiApplication::setDesktopFileName("io.github.kavrel.Kavrel");
     kavrel::InstallFontSubstitutes();
 
     kavrel::ClockSeededRandom random;

@@ -78,6 +78,13 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
         }
         widget->setPalette(palette);
     }
+    // A text box has no caption of its own for a screen reader; its stored text is what it says.
+    const char* name = spec.accessibleName != nullptr      ? spec.accessibleName
+                       : spec.kind == ControlKind::TextBox ? spec.caption
+                                                           : nullptr;
+    if (name != nullptr) {
+        widget->setAccessibleName(QString::fromUtf8(name));
+    }
     widget->setVisible(spec.visible);
     return widget;
 }

@@ -29,6 +29,8 @@ struct ControlSpec {
     bool visible = true;
     bool selected = false;
     int tabIndex = -1;  // -1: holds no place in the focus order
+    // What assistive technology announces where the caption does not say it.
+    const char* accessibleName = nullptr;
 };
 
 struct WindowSpec {
@@ -63,13 +65,13 @@ inline constexpr std::array<ControlSpec, 24> StoredControls{{
     {"lblLetterWrong", ControlKind::LetterCell,   "A",                           {16, 208, 50, 50},     LetterFont,                  qRgb(255, 0, 0),   nullptr,   false,  false,   3},
     {"Label1",         ControlKind::Label,        "label1",                      {8, 72, 673, 19},      LineFont,                    qRgb(0, 0, 192),   nullptr,   true,   false,   2},
     {"Label3",         ControlKind::Label,        "",                            {8, 176, 673, 19},     LineFont,                    qRgb(0, 0, 192),   nullptr,   true,   false,   4},
-    {"linCursor",      ControlKind::Line,         "",                            {24, 120, 2, 40},      {},                          std::nullopt,      nullptr,   false,  false,  -1},
+    {"linCursor",      ControlKind::Line,         "",                            {24, 120, 2, 40},      {},                          std::nullopt,      nullptr,   false,  false,  -1, "输入光标"},
     {"Text3",          ControlKind::TextBox,      "Kavrel程序",                  {16, 8, 265, 43},      {faces::Li, 35, true},       qRgb(0, 0, 255),   nullptr,   true,   false,  17},
     {"Text4",          ControlKind::TextBox,      "（初次练习时请先阅读帮助）",  {344, 32, 161, 18},    {},                          std::nullopt,      nullptr,   true,   false,  22},
     {"Text1",          ControlKind::TextBox,      "正确次数",                    {600, 200, 73, 25},    CounterCaptionFont,          std::nullopt,      nullptr,   true,   false,  15},
-    {"dui",            ControlKind::TextBox,      "",                            {592, 232, 81, 37},    CounterFont,                 std::nullopt,      nullptr,   true,   false,  13},
+    {"dui",            ControlKind::TextBox,      "",                            {592, 232, 81, 37},    CounterFont,                 std::nullopt,      nullptr,   true,   false,  13, "正确次数"},
     {"Text2",          ControlKind::TextBox,      "错误次数",                    {600, 280, 73, 25},    CounterCaptionFont,          std::nullopt,      nullptr,   true,   false,  16},
-    {"cuo",            ControlKind::TextBox,      "",                            {616, 312, 57, 37},    CounterFont,                 std::nullopt,      nullptr,   true,   false,  14},
+    {"cuo",            ControlKind::TextBox,      "",                            {616, 312, 57, 37},    CounterFont,                 std::nullopt,      nullptr,   true,   false,  14, "错误次数"},
     {"cmdStart",       ControlKind::Button,       "开  始",                      {16, 304, 73, 25},     {},                          std::nullopt,      nullptr,   true,   false,   1},
     {"cmdExit",        ControlKind::Button,       "退  出",                      {16, 336, 73, 25},     {},                          std::nullopt,      nullptr,   true,   false,   5},
     {"Frame1",         ControlKind::Frame,        "选择字母显示个数",            {96, 312, 185, 49},    {},                          std::nullopt,      nullptr,   true,   false,   6},

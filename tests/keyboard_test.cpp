@@ -1,0 +1,121 @@
+// Kavrel without a mouse, and what it tells assistive technology.
+#include <QAccessible>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "ScriptedLetters.h"
+#include "app/Fonts.h"
+#include "app/HelpMessage.h"
+#include "ui/MainWindow.h"
+#include "ui/StoredLayout.h"
+
+using namespace kavrel;
+
+namespace {
+
+QString AccessibleName(QObject* object) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString("(none)");
+}
+
+}  // namespace
+
+class KeyboardTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void init() {
+        letters_ = std::make_unique<testing::ScriptedLetters>("KPBXZ");
+        window_ = std::make_unique<MainWindow>(*letters_);
+        connect(window_.get(), &MainWindow::helpRequested, window_.get(),
+                [this] { ShowHelp(window_.get()); });
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    void cleanup() { window_.reset(); }
+
+    // Option buttons take the focus once per group, on the selected one.
+    void tabFollowsTheStoredFocusOrder() {
+        const QStringList expected{"cmdExit", "Option1", "dui",     "cuo",   "Text1",
+                                   "Text2",   "Text3",   "Option7", "Text4", "cmdStart"};
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdStart"));
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(window_->windowHandle(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    void arrowKeysSelectTheOptionButtons() {
+        auto* option1 = window_->findChild<QRadioButton*>("Option1");
+        option1->setFocus();
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Right);
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Right);
+        QVERIFY(window_->findChild<QRadioButton*>("Option3")->isChecked());
+        QCOMPARE(window_->trial().variables().LetterCount, 5);
+
+        window_->findChild<QRadioButton*>("Option7")->setFocus();
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Right);
+        QCOMPARE(window_->trial().form().Timer1.Interval(), std::chrono::milliseconds{1000});
+    }
+
+    // Alt puts the focus on the menu bar, as Qt's own styles allow.
+    void altThenEnterOpensHelp() {
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] { CloseHelpWhenShown(shown); });
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Alt);
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Return);
+        QTRY_VERIFY(shown);
+    }
+
+    void everyControlHasAnAccessibleName() {
+        QWidget* client = window_->clientArea();
+        for (const ControlSpec& spec : StoredControls) {
+            // Label3 is empty until a wrong answer gives it a heading to say.
+            if (std::string_view(spec.name) != "Label3") {
+                QVERIFY2(!AccessibleName(client->findChild<QWidget*>(spec.name)).isEmpty(),
+                         spec.name);
+            }
+        }
+        QCOMPARE(AccessibleName(client->findChild<QWidget*>("dui")), QString("正确次数"));
+        QCOMPARE(AccessibleName(client->findChild<QWidget*>("cuo")), QString("错误次数"));
+        QCOMPARE(AccessibleName(client->findChild<QWidget*>("Text1")), QString("正确次数"));
+        QCOMPARE(AccessibleName(client->findChild<QWidget*>("linCursor")), QString("输入光标"));
+        QCOMPARE(AccessibleName(client->findChild<QWidget*>("cmdStart")), QString("开  始"));
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(window_->menuBar());
+        QCOMPARE(menu->child(0)->text(QAccessible::Name), QString("帮助"));
+    }
+
+    void letterCellsAnnounceTheirLetters() {
+        window_->findChild<QWidget*>("cmdStart")->setFocus();
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(window_->trial().form().Timer2.Enabled(), 5000);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(AccessibleName(window_->letterRow().Cell(i)), QString("KPB"[i]));
+        }
+    }
+
+private:
+    void CloseHelpWhenShown(bool& shown) {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text() == HelpPrompt();
+            box->accept();
+            return;
+        }
+        QTimer::singleShot(10, this, [this, &shown] { CloseHelpWhenShown(shown); });
+    }
+
+    std::unique_ptr<testing::ScriptedLetters> letters_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+QTEST_MAIN(KeyboardTest)
+#include "keyboard_test.moc"
