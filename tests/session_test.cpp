@@ -1,0 +1,62 @@
+// A whole session in the window, as a user at the keyboard has it: right and wrong answers in
+// turn, the help box, and Exit. Under the sanitizer build it also runs with LeakSanitizer on,
+// with nothing suppressed.
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include "ScriptedLetters.h"
+#include "app/Fonts.h"
+#include "app/HelpMessage.h"
+#include "ui/MainWindow.h"
+
+using namespace kavrel;
+
+class SessionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void twentyTrialsHelpAndExit() {
+        InstallFontSubstitutes();
+        const int trials = 20;
+        testing::ScriptedLetters letters;
+        // One trial more than the session answers: the last Start begins it.
+        for (int t = 0; t <= trials; ++t) {
+            letters.Append("KPB");
+        }
+        MainWindow window(letters);
+        connect(&window, &MainWindow::helpRequested, &window, [&window] { ShowHelp(&window); });
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QTimer::singleShot(0, &window, [] {
+            QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            QApplication::activeModalWidget()->close();
+        });
+        emit window.helpRequested();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+        for (int t = 0; t < trials; ++t) {
+            QTRY_VERIFY_WITH_TIMEOUT(window.trial().form().tmrCursor.Enabled(), 10000);
+            const bool right = t % 2 == 0;
+            for (char key : std::string(right ? "kpb" : "kpx")) {
+                QTest::keyClick(window.windowHandle(), key);
+            }
+            if (!right) {
+                QCOMPARE(window.focusWidget()->objectName(), QString("cmdStart"));
+                QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+            }
+        }
+        QCOMPARE(window.trial().variables().CorrectCount, trials / 2);
+        QCOMPARE(window.trial().variables().WrongCount, trials / 2);
+
+        window.findChild<QPushButton*>("cmdExit")->click();
+        QVERIFY(!window.isVisible());
+    }
+};
+
+QTEST_MAIN(SessionTest)
+#include "session_test.moc"
