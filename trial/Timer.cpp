@@ -9,13 +9,13 @@ void Timer::Enable(Time now) {
         return;
     }
     enabled_ = true;
+    last_ = now;
     due_ = now + interval_;
 }
 
 void Timer::SetInterval(Milliseconds interval, Time now) {
     if (enabled_) {
-        const Time lastTick = due_ - interval_;
-        due_ = std::max<Time>(lastTick + interval, now);
+        due_ = std::max<Time>(last_ + interval, now);
     }
     interval_ = interval;
 }

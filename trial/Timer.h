@@ -27,13 +27,17 @@ public:
     void SetInterval(Milliseconds interval, Time now);
 
     // Called as the tick at Due is delivered: the next one is due one interval later.
-    void Tick() { due_ += interval_; }
+    void Tick() {
+        last_ = due_;
+        due_ += interval_;
+    }
 
     bool operator==(const Timer&) const = default;
 
 private:
     bool enabled_ = false;
     Milliseconds interval_;
+    Time last_{};  // when it was enabled, or its latest tick
     Time due_{};
 };
 
