@@ -1,0 +1,29 @@
+#include "Kavrel.h"
+
+#include <QApplication>
+
+#include "Fonts.h"
+#include "HelpMessage.h"
+#include "trial/RandomSource.h"
+#include "ui/MainWindow.h"
+
+namespace kavrel {
+
+int RunKavrel(int argc, char* argv[], const std::function<void(QWidget& window)>& shown) {
+    QApplication application(argc, argv);
+    // Ties the window to its launcher entry and icon where the desktop asks for it.
+    QGuiApplication::setDesktopFileName("io.github.kavrel.Kavrel");
+    InstallFontSubstitutes();
+
+    ClockSeededRandom random;
+    MainWindow frmMain(random);
+    QObject::connect(&frmMain, &MainWindow::helpRequested, &frmMain,
+                     [&frmMain] { ShowHelp(&frmMain); });
+    frmMain.show();
+    if (shown) {
+        shown(frmMain);
+    }
+    return QApplication::exec();
+}
+
+}  // namespace kavrel

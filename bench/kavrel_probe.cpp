@@ -1,0 +1,7 @@
+// The program's own start-up, with its first frame reported (see FirstFrame.h).
+#include "FirstFrame.h"
+#include "app/Kavrel.h"
+
+int main(int argc, char* argv[]) {
+    return kavrel::RunKavrel(argc, argv, kavrel::bench::ReportFirstFrame);
+}
