@@ -67,6 +67,15 @@ private slots:
         QCOMPARE(window_->trial().form().Timer1.Interval(), std::chrono::milliseconds{1000});
     }
 
+    void keysHeldWithCtrlOrAltAreCommandsNotCharacters() {
+        QSignalSpy previewed(window_.get(), &MainWindow::keyPreviewed);
+        QTest::keyClick(window_->windowHandle(), Qt::Key_K, Qt::ControlModifier);
+        QTest::keyClick(window_->windowHandle(), Qt::Key_K, Qt::AltModifier);
+        QCOMPARE(previewed.size(), 0);
+        QTest::keyClick(window_->windowHandle(), Qt::Key_K, Qt::ShiftModifier);
+        QCOMPARE(previewed.size(), 1);
+    }
+
     // Alt puts the focus on the menu bar, as Qt's own styles allow.
     void altThenEnterOpensHelp() {
         bool shown = false;

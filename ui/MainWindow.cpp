@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -24,8 +23,12 @@ namespace kavrel {
 namespace {
 
 // The character codes a key event carries, with the control keys the trial tells apart named
-// explicitly: some platforms send no text for them.
+// explicitly: some platforms send no text for them. A key held with Ctrl, Alt or Meta is a
+// command, not a character.
 std::u32string CharacterCodes(const QKeyEvent& key) {
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return {};
+    }
     switch (key.key()) {
         case Qt::Key_Backspace:
             return U"\b";
