@@ -69,12 +69,11 @@ void Trial::Option_Click(int number) {
     }
     if (LetterCountChangeIsSafe(button.value)) {
         vars_.LetterCount = button.value;
-        vars_.PendingLetterCount.reset();
-    } else if (button.value != vars_.LetterCount) {
-        vars_.PendingLetterCount = button.value;
-    } else {
-        vars_.PendingLetterCount.reset();
     }
+    // A count the running trial cannot take waits for its end; choosing the count in force
+    // again cancels it.
+    vars_.PendingLetterCount =
+        button.value == vars_.LetterCount ? std::nullopt : std::optional<int>(button.value);
 }
 
 // A running trial can take a new count only while its presentation has shown fewer letters
