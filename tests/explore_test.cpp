@@ -346,7 +346,7 @@ private slots:
         const long long growth = residentKiB() - residentAfterWarmUp;
         qInfo("resident memory grew by %lld KiB over %d trials", growth, trials - 1000);
 #ifndef __SANITIZE_ADDRESS__
-        // AddressSanitizer keeps freed memory in quarantine; there the leak check speaks instead.
+        // AddressSanitizer keeps freed memory in quarantine; there LeakSanitizer speaks instead.
         QVERIFY2(growth < 1024, "memory grows with the number of trials");
 #endif
     }

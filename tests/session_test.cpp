@@ -1,6 +1,5 @@
 // A whole session in the window, as a user at the keyboard has it: right and wrong answers in
-// turn, the help box, and Exit. Under the sanitizer build it also runs with LeakSanitizer on,
-// with nothing suppressed.
+// turn, the help box, and Exit. The sanitizer preset runs it with LeakSanitizer on.
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
