@@ -59,7 +59,13 @@ MainWindow::MainWindow(RandomSource& random, QWidget* parent)
 
     tickTimer_.setTimerType(Qt::PreciseTimer);
     tickTimer_.setSingleShot(true);
-    connect(&tickTimer_, &QTimer::timeout, this, [this] { Dispatch([] {}); });
+    connect(&tickTimer_, &QTimer::timeout, this, [this] {
+        if (const std::optional<Time> due = trial_.NextDue(); due && *due > Now()) {
+            ArmTickTimer();  // woke early on purpose: wait out the rest
+            return;
+        }
+        Dispatch([] {});
+    });
     clock_.start();
 
     trial_.Form_Load();
@@ -207,8 +213,12 @@ void MainWindow::ArmTickTimer() {
         tickTimer_.stop();
         return;
     }
-    // Round up: a timer woken a little early would only have to be armed again.
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now());
+    // Linux lets a wait run late by a thousandth of its length. Waking up earlier than that and
+    // waiting out the rest in ever shorter steps, the last millisecond in the event loop, puts
+    // every tick on its deadline.
+    const Time remaining = *due - Now();
+    const Time early = std::max<Time>(remaining / 500, std::chrono::milliseconds{1});
+    const auto wait = std::chrono::floor<std::chrono::milliseconds>(remaining - early);
     tickTimer_.start(std::max(wait, std::chrono::milliseconds{0}));
 }
 
