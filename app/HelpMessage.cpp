@@ -20,6 +20,8 @@ void ShowHelp(QWidget* window) {
     QMessageBox box(QMessageBox::Information, window->windowTitle(), HelpPrompt(), QMessageBox::Ok,
                     window);
     box.exec();
+    // Without a window manager nobody hands the keyboard back to the window after the box.
+    window->activateWindow();
 }
 
 }  // namespace kavrel

@@ -34,7 +34,6 @@ private slots:
             QApplication::activeModalWidget()->close();
         });
         emit window.helpRequested();
-        window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
         QTest::keyClick(window.windowHandle(), Qt::Key_Return);
