@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(text, HelpPrompt());
         QCOMPARE(trial().variables(), before);
 
-        // Without a window manager nobody hands the focus back; a person would click the window.
+        // Type only once the X server has the window focused again after the box.
         QVERIFY(Focus(window_->winId()));
         QVERIFY(Type(Answer(trial().variables())));
         QTRY_COMPARE_WITH_TIMEOUT(Dui(), QString("3"), Patience);
