@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own start-up, with its first frame reported (see FirstFrame.h).
 #include "FirstFrame.h"
 #include "app/Kavrel.h"

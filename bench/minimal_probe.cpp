@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor: an empty Qt window of Kavrel's size, its first frame reported the same way.
 #include <QApplication>
 #include <QWidget>

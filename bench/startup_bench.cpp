@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up cost of Kavrel against the floor, an empty Qt window of the same size built in the
 // same tree: time from process start to the first frame on screen, and peak resident memory,
 // over alternating runs; then the window thread's wake-ups while Kavrel sits idle, before the

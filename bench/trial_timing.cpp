@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures how exactly the real window keeps the trial's times: trials run in the Qt event loop
 // of a real MainWindow, observed from outside with one steady clock.
 //

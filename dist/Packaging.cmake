@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPack settings for the .deb; included from the top-level list file, where CPack has to be.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kavrel)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a real X server, driven as a person would: real X key presses and mouse clicks
 // from xdotool. Run through tests/xvfb-run.sh, which provides the private server.
 #include <QLabel>

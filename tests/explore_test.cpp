@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds the trial long random sequences of everything the window can deliver and checks the
 // whole state after every single event. A failure names the seed and the failing event, and
 // KAVREL_EXPLORE_SEED / KAVREL_EXPLORE_EVENTS replay it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a screen of twice the usual density (run with QT_SCALE_FACTOR=2): the layout
 // keeps its logical pixels and the drawing gets twice the device pixels.
 #include <QLabel>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a scratch prefix and checks what a desktop and a software centre read
 # there: the program, the launcher entry, both icons and the metainfo, all under one id.
 # Usage: install_test.sh BUILD_DIR TEMP_DIR  (TEMP_DIR is emptied first)

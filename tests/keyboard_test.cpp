@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kavrel without a mouse, and what it tells assistive technology.
 #include <QAccessible>
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole session in the window, as a user at the keyboard has it: right and wrong answers in
 // turn, the help box, and Exit. The sanitizer preset runs it with LeakSanitizer on.
 #include <QMessageBox>

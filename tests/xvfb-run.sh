@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private Xvfb server and passes its exit status through.
 # Exits 77 (a skip for CTest) when no X server can be started here, so a machine without one
 # never counts as a pass.
