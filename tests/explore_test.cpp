@@ -131,6 +131,8 @@ private:
         Time to = trial_->Now() + Time{Milliseconds{Roll(700)}};
         if (due && Roll(3) != 0) {
             to = *due;  // exactly on a deadline, where ordering bugs hide
+        } else if (Roll(8) == 0) {
+            to = trial_->Now() + Time{Milliseconds{1000 + Roll(2000)}};  // the machine held up
         }
         Note("time to " + std::to_string(to / 1ms) + " ms");
         trial_->AdvanceTo(to);
@@ -176,6 +178,10 @@ private:
         }
         if (phase == Phase::Idle && v.PendingLetterCount) {
             return "a letter count left pending while idle";
+        }
+        // However long an event held the trial up, each letter has its own moment on screen.
+        if (v.TargetLetters.size() > before_.TargetLetters.size() + 1) {
+            return "letters appeared together";
         }
         for (const std::string& letter : v.TargetLetters) {
             if (letter.size() != 1 || letter[0] < 'A' || letter[0] > 'Z') {

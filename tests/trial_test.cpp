@@ -253,6 +253,57 @@ private slots:
         QCOMPARE(seen, ticks);
     }
 
+    // The moments of the ticks from a stall on, each with the letters shown, the phase and, in
+    // the recall, the cursor.
+    void aStallTicksOnceAndTheBeatGoesOnFromThere_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("stallFrom");
+        QTest::addColumn<int>("stallTo");
+        QTest::addColumn<QStringList>("ticks");
+        QTest::addRow("2 s in the presentation")
+            << 7 << 700 << 2700
+            << QStringList{"2700 2 presentation", "3200 3 pause", "3700 3 recall+",
+                           "4200 3 recall-"};
+        QTest::addRow("2 s in the pause")
+            << 7 << 1600 << 3600 << QStringList{"3600 3 recall+", "4100 3 recall-"};
+        QTest::addRow("2 s in the blink")
+            << 7 << 2100 << 4100 << QStringList{"4100 3 recall-", "4600 3 recall+"};
+        QTest::addRow("2 s at 1.5 s a letter")
+            << 9 << 1600 << 4600 << QStringList{"4600 2 presentation", "6100 3 pause"};
+        // Ticked at its deadline of 1000 ms: the next one keeps its deadline too.
+        QTest::addRow("just under an interval late")
+            << 7 << 700 << 1499
+            << QStringList{"1499 2 presentation", "1500 3 pause", "2000 3 recall+"};
+    }
+    void aStallTicksOnceAndTheBeatGoesOnFromThere() {
+        QFETCH(int, option);
+        QFETCH(int, stallFrom);
+        QFETCH(int, stallTo);
+        QFETCH(QStringList, ticks);
+        Session s;
+        s.trial.Option_Click(option);
+        s.trial.cmdStart_Click();
+        const auto state = [&s] {
+            const QString cursor = s.phase() != "recall"        ? ""
+                                   : s.form().linCursor.Visible ? "+"
+                                                                : "-";
+            return QStringLiteral("%1 %2 %3%4")
+                .arg(s.trial.Now() / 1ms)
+                .arg(s.shown())
+                .arg(s.phase(), cursor);
+        };
+        while (s.due() <= Time{Milliseconds{stallFrom}}.count()) {
+            s.tick();
+        }
+        s.trial.AdvanceTo(Milliseconds{stallTo});
+        QStringList seen{state()};
+        while (seen.size() < ticks.size()) {
+            s.tick();
+            seen << state();
+        }
+        QCOMPARE(seen, ticks);
+    }
+
     void lettersAndBackspaceMoveTheCursor_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<float>("cursorX");
@@ -299,7 +350,11 @@ private slots:
     void aCorrectAnswerIsCountedAndTheNextTrialStartsAtOnce() {
         Session s(3, "KPBMZQX");
         s.trial.cmdStart_Click();
-        // One late step catches up on every tick: the blank at 2 s and three blinks.
+        // The blank at 2 s and three blinks.
+        s.toRecall();
+        for (int blink = 0; blink < 3; ++blink) {
+            s.tick();
+        }
         s.trial.AdvanceTo(3750ms);
         QVERIFY(!s.form().linCursor.Visible && s.due() == Time{4000ms}.count());
         s.recordCells();
@@ -316,7 +371,9 @@ private slots:
         QCOMPARE(s.phase(), "presentation");
         QCOMPARE(s.due(), Time{4250ms}.count());
         QVERIFY(f.cmdStart.FocusRequests == 0 && s.vars().ExtraLabelCount == 0);
-        s.trial.AdvanceTo(5250ms);  // the next three letters shown
+        for (int letter = 0; letter < 3; ++letter) {
+            s.tick();
+        }
         QCOMPARE(Session::text(f.Label1), CorrectText);
     }
 

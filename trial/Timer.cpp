@@ -21,4 +21,13 @@ void Timer::SetInterval(Milliseconds interval, Time now) {
     interval_ = interval;
 }
 
+Time Timer::Tick(Time now) {
+    if (now - due_ >= interval_) {
+        due_ = now;
+    }
+    last_ = due_;
+    due_ += interval_;
+    return last_;
+}
+
 }  // namespace kavrel

@@ -27,11 +27,11 @@ public:
     // so the letter on screen stays the newest one for exactly the new display time.
     void SetInterval(Milliseconds interval, Time now);
 
-    // Called as the tick at Due is delivered: the next one is due one interval later.
-    void Tick() {
-        last_ = due_;
-        due_ += interval_;
-    }
+    // Called as the tick at Due is delivered, at `now`; returns the moment the tick stands for.
+    // A tick late by less than an interval keeps its deadline, so lateness never adds up. One
+    // held up for a whole interval or more (a stalled or paused machine) is delivered once, now,
+    // and the beat starts again from here: replaying the missed ticks would flash them past.
+    Time Tick(Time now);
 
     bool operator==(const Timer&) const = default;
 

@@ -228,16 +228,15 @@ void Trial::AdvanceTo(Time now) {
         if (*due > now) {
             break;
         }
-        now_ = std::max(now_, *due);
         // Only one timer runs in any phase of the cycle.
         if (form_.Timer1.Enabled()) {
-            form_.Timer1.Tick();
+            now_ = std::max(now_, form_.Timer1.Tick(now));
             Timer1_Timer();
         } else if (form_.Timer2.Enabled()) {
-            form_.Timer2.Tick();
+            now_ = std::max(now_, form_.Timer2.Tick(now));
             Timer2_Timer();
         } else {
-            form_.tmrCursor.Tick();
+            now_ = std::max(now_, form_.tmrCursor.Tick(now));
             tmrCursor_Timer();
         }
     }

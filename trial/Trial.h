@@ -47,7 +47,8 @@ public:
     void Timer2_Timer();
     void tmrCursor_Timer();
 
-    // Delivers every tick due up to `now`, in order, each at its own deadline.
+    // Delivers every tick due up to `now`, in order, each at its own deadline; a timer held up
+    // for a whole interval or more ticks once, at `now`, and keeps its beat from there.
     void AdvanceTo(Time now);
     // The deadline of the next tick, if any timer runs.
     std::optional<Time> NextDue() const;
