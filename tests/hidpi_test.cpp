@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window on a screen of twice the usual density (run with QT_SCALE_FACTOR=2): the layout
-// keeps its logical pixels and the drawing gets twice the device pixels.
+// The window on a screen of twice the usual density (run with QT_SCALE_FACTOR=2, on a 1920 x 1080
+// screen that the window fits at that scale): the layout keeps its logical pixels, the drawing
+// gets twice the device pixels.
 #include <QLabel>
 #include <QtTest>
 
@@ -16,6 +17,7 @@ class HiDpiTest : public QObject {
 private slots:
     void initTestCase() {
         QCOMPARE(qgetenv("QT_SCALE_FACTOR"), QByteArray("2"));
+        QCOMPARE(QGuiApplication::primaryScreen()->size(), QSize(960, 540));
         InstallFontSubstitutes();
     }
 
@@ -28,6 +30,11 @@ private slots:
         QCOMPARE(window.clientArea()->size(), QSize(692, 361));
         QCOMPARE(window.clientArea()->findChild<QWidget*>("cmdStart")->geometry(),
                  QRect(16, 304, 73, 25));
+
+        const QPoint offCentre =
+            window.frameGeometry().center() - window.screen()->availableGeometry().center();
+        QVERIFY2(std::abs(offCentre.x()) <= 1 && std::abs(offCentre.y()) <= 1,
+                 qPrintable(QString("%1, %2 px off centre").arg(offCentre.x()).arg(offCentre.y())));
 
         const QPixmap client = window.clientArea()->grab();
         QCOMPARE(client.size(), QSize(1384, 722));

@@ -186,6 +186,12 @@ private slots:
         QVERIFY(CellRect(0, 220).top() > Find(window, "Label3")->geometry().bottom());
         QVERIFY(CellRect(0, 220).bottom() < Find(window, "cmdStart")->geometry().top());
 
+        // Centred at the size the layout gave it, not at a default size before the layout ran.
+        const QPoint offCentre =
+            window.frameGeometry().center() - window.screen()->availableGeometry().center();
+        QVERIFY2(std::abs(offCentre.x()) <= 1 && std::abs(offCentre.y()) <= 1,
+                 qPrintable(QString("%1, %2 px off centre").arg(offCentre.x()).arg(offCentre.y())));
+
         const QSize size = window.size();
         QCOMPARE(window.minimumSize(), window.maximumSize());
         window.resize(size + QSize(100, 100));

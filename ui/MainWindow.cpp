@@ -78,9 +78,20 @@ MainWindow::MainWindow(RandomSource& random, QWidget* parent)
     create();
     windowHandle()->installEventFilter(this);
 
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen()->availableGeometry().center());
-    move(frame.topLeft());
+    // The layout gives the window its size only when asked: centre it at that size.
+    adjustSize();
+    Centre();
+}
+
+// The window's own frame margins, not the widget's copy of them: that copy can be taken while
+// the window manager is still framing the window, and then stays wrong.
+void MainWindow::Centre() {
+    const QRect screenArea = screen()->availableGeometry();
+    QRect frame = geometry().marginsAdded(windowHandle()->frameMargins());
+    frame.moveCenter(screenArea.center());
+    // A window larger than the screen keeps its title bar on it, where it can be dragged.
+    windowHandle()->setFramePosition(
+        {std::max(frame.left(), screenArea.left()), std::max(frame.top(), screenArea.top())});
 }
 
 void MainWindow::BuildLayout() {
@@ -135,6 +146,14 @@ void MainWindow::WireHandlers() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !framed_) {
+        // A window manager frames the window only once it is mapped: centre the frame now that
+        // its size is known.
+        framed_ = true;
+        if (!windowHandle()->frameMargins().isNull()) {
+            Centre();
+        }
+    }
     if (watched == windowHandle() && event->type() == QEvent::KeyPress) {
         auto& key = static_cast<QKeyEvent&>(*event);
         QWidget* focused = QApplication::focusWidget();

@@ -41,6 +41,8 @@ protected:
 
 private:
     void BuildLayout();
+    // Centres the window's frame on its screen.
+    void Centre();
     void WireHandlers();
     void Dispatch(const std::function<void()>& handler);
     void Render();
@@ -51,6 +53,7 @@ private:
     QElapsedTimer clock_;
     QTimer tickTimer_;
     bool unloaded_ = false;
+    bool framed_ = false;
 
     QLabel* label1_ = nullptr;
     QLabel* label3_ = nullptr;
