@@ -3,6 +3,7 @@
 #include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "ScriptedLetters.h"
 #include "app/Fonts.h"
 #include "app/HelpMessage.h"
+#include "app/Locale.h"
 #include "trial/Options.h"
 #include "trial/Texts.h"
 #include "ui/MainWindow.h"
@@ -90,7 +92,10 @@ class WindowTest : public QObject {
     std::optional<MainWindow> window_;
 
 private slots:
-    void initTestCase() { kavrel::InstallFontSubstitutes(); }
+    void initTestCase() {
+        kavrel::InstallFontSubstitutes();
+        kavrel::UseChineseLocale();
+    }
 
     void init() {
         letters_.emplace();
@@ -241,6 +246,18 @@ private slots:
         QVERIFY(window.trial().variables() == before);
     }
 
+    void aTextBoxMenuSpeaksChinese() {
+        const std::unique_ptr<QMenu> menu(
+            Find<QLineEdit>(*window_, "Text3")->createStandardContextMenu());
+        QStringList words;
+        for (const QAction* action : menu->actions()) {
+            words << action->text().remove('&');
+        }
+        for (const char* word : {"复制", "粘贴", "全选"}) {
+            QVERIFY2(words.filter(Text(word)).size() == 1, qPrintable(words.join(", ")));
+        }
+    }
+
     void optionButtonsSetTheLetterCountOrTheDisplayTime() {
         MainWindow& window = *window_;
         const kavrel::Form form = window.trial().form();
@@ -269,7 +286,7 @@ private slots:
         const kavrel::Form form = window.trial().form();
         const kavrel::TrialVariables variables = window.trial().variables();
 
-        QString text, title;
+        QString text, title, ok;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons;
         bool modal = false;
@@ -281,6 +298,7 @@ private slots:
                     title = box->windowTitle();
                     icon = box->icon();
                     buttons = box->standardButtons();
+                    ok = box->button(QMessageBox::Ok)->text().remove('&');
                     modal = QApplication::activeModalWidget() == box;
                     box->accept();
                     closer.stop();
@@ -302,6 +320,7 @@ private slots:
         QCOMPARE(title, QStringLiteral(" Kavrel"));
         QCOMPARE(icon, QMessageBox::Information);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(ok, QStringLiteral("确定"));
         QVERIFY(modal);
         QVERIFY(window.trial().form() == form);
         QVERIFY(window.trial().variables() == variables);
