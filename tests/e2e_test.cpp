@@ -8,14 +8,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QThread>
 #include <QtTest>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <vector>
 
-#ifdef KAVREL_HAVE_XCB
+#include <signal.h>
 #include <xcb/xcb.h>
-#endif
 
 #include "app/Fonts.h"
 #include "app/HelpMessage.h"
@@ -78,38 +83,117 @@ QRect StoredRect(const char* name) {
     return {};
 }
 
-// Asks the window to close the way a window manager does: WM_DELETE_WINDOW.
-bool SendDeleteWindow([[maybe_unused]] WId window) {
-#ifdef KAVREL_HAVE_XCB
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const auto atom = [connection](const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
-        const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-        return found;
-    };
-    bool sent = false;
-    if (xcb_connection_has_error(connection) == 0) {
+// The test's own connection to the X server, to see what another client shows and to speak to
+// it the way a window manager does.
+class XConnection {
+public:
+    XConnection() : connection_(xcb_connect(nullptr, nullptr)) {}
+    ~XConnection() { xcb_disconnect(connection_); }
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+
+    bool Connected() const { return xcb_connection_has_error(connection_) == 0; }
+    xcb_window_t Root() const {
+        return xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    }
+
+    xcb_atom_t Atom(const char* name) const {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr));
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    // A property of 32-bit items: cardinals, atoms or window ids; empty where it is not set.
+    std::vector<std::uint32_t> Property(xcb_window_t window, const char* name) const {
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+            nullptr));
+        if (!reply || reply->format != 32) {
+            return {};
+        }
+        const auto* items = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        return {items, items + xcb_get_property_value_length(reply.get()) / 4};
+    }
+
+    // The window's inside, in screen coordinates.
+    QRect Geometry(xcb_window_t window) const {
+        const Reply<xcb_get_geometry_reply_t> size(
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
+        const Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+            connection_, xcb_translate_coordinates(connection_, window, Root(), 0, 0), nullptr));
+        return size && origin ? QRect(origin->dst_x, origin->dst_y, size->width, size->height)
+                              : QRect();
+    }
+
+    // What the screen shows of a part of the window, as the X server has it.
+    QImage Grab(xcb_window_t window, QRect part) const {
+        const Reply<xcb_get_image_reply_t> reply(
+            xcb_get_image_reply(connection_,
+                                xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window,
+                                              part.x(), part.y(), part.width(), part.height(), ~0u),
+                                nullptr));
+        if (!reply || reply->depth != 24) {
+            return {};
+        }
+        return QImage(xcb_get_image_data(reply.get()), part.width(), part.height(),
+                      QImage::Format_RGB32)
+            .copy();
+    }
+
+    // A client message about `window`, sent to `target` (the window itself, or the root for
+    // the window manager).
+    bool Send(xcb_window_t target, xcb_window_t window, const char* type,
+              std::array<std::uint32_t, 5> data, std::uint32_t mask) const {
         xcb_client_message_event_t event{};
         event.response_type = XCB_CLIENT_MESSAGE;
         event.format = 32;
-        event.window = static_cast<xcb_window_t>(window);
-        event.type = atom("WM_PROTOCOLS");
-        event.data.data32[0] = atom("WM_DELETE_WINDOW");
-        event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
-                       reinterpret_cast<const char*>(&event));
+        event.window = window;
+        event.type = Atom(type);
+        std::copy(data.begin(), data.end(), event.data.data32);
+        xcb_send_event(connection_, 0, target, mask, reinterpret_cast<const char*>(&event));
         // Waits for a reply: the server can drop a request whose connection closes right after.
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-        sent = xcb_connection_has_error(connection) == 0;
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        return Connected();
     }
-    xcb_disconnect(connection);
-    return sent;
-#else
-    return false;
-#endif
-}
+
+private:
+    template <typename T>
+    struct FreeReply {
+        void operator()(T* reply) const { std::free(reply); }
+    };
+    template <typename T>
+    using Reply = std::unique_ptr<T, FreeReply<T>>;
+
+    xcb_connection_t* connection_;
+};
+
+// The eight cells of the letter row as the screen shows them: which are on (their white box
+// stands on the green window) and which hold ink (a letter, or the cursor).
+struct LetterRow {
+    std::array<bool, 8> on{};
+    std::array<bool, 8> inked{};
+
+    static constexpr QRect Area{20, 100, 540, 50};  // of the client area
+
+    explicit LetterRow(const QImage& area) {
+        for (int i = 0; i < 8 && !area.isNull(); ++i) {
+            on[i] = qRed(area.pixel(70 * i + 2, 47)) > 200;
+            for (int y = 0; y < 50 && !inked[i]; ++y) {
+                for (int x = 70 * i; x < 70 * i + 50 && !inked[i]; ++x) {
+                    inked[i] = qGreen(area.pixel(x, y)) < 200;
+                }
+            }
+        }
+    }
+
+    // The recall: all eight cells on, emptied of their letters (the first may hold the cursor).
+    bool Blanked() const {
+        return std::all_of(on.begin(), on.end(), [](bool b) { return b; }) &&
+               std::none_of(inked.begin() + 1, inked.end(), [](bool b) { return b; });
+    }
+};
 
 }  // namespace
 
@@ -119,6 +203,7 @@ class EndToEndTest : public QObject {
     ClockSeededRandom random_;
     std::unique_ptr<MainWindow> window_;
     int previewed_ = 0;
+    XConnection x_;
 
     const Trial& trial() const { return window_->trial(); }
     bool Presenting() const { return trial().form().Timer1.Enabled(); }
@@ -134,9 +219,9 @@ class EndToEndTest : public QObject {
         return ClickAt(option->mapToGlobal(QPoint(6, option->height() / 2)));
     }
 
-    // Starts the program itself, gives its window the input focus (there is no window manager
-    // to do it) and returns the window's id.
-    std::optional<WId> StartProgram(QProcess& program) {
+    // Starts the program itself and returns its window's id once the window is on screen.
+    // Without a window manager nobody gives the window the keyboard: `focus` does.
+    std::optional<WId> StartProgram(QProcess& program, bool focus = true) {
         window_.reset();
         program.setProcessChannelMode(QProcess::ForwardedChannels);
         program.start(KAVREL_PROGRAM, QStringList{});
@@ -150,24 +235,21 @@ class EndToEndTest : public QObject {
             return std::nullopt;
         }
         const WId window = found->section('\n', 0, 0).toULongLong();
-        return Focus(window) ? std::optional(window) : std::nullopt;
+        return !focus || Focus(window) ? std::optional(window) : std::nullopt;
     }
 
-    // Clicks the Exit button of the program's window, found from the window's geometry: the
-    // client area fills the window below the menu bar.
+    // Where the program's client area stands on the screen: it fills the window below the menu
+    // bar.
+    QPoint ClientOrigin(WId window) const {
+        const QRect inside = x_.Geometry(window);
+        return {inside.x(), inside.bottom() + 1 - StoredWindow.clientSize.height()};
+    }
     bool ClickExit(WId window) {
-        const std::optional<QString> shell =
-            Xdotool({"getwindowgeometry", "--shell", QString::number(window)});
-        if (!shell) {
-            return false;
-        }
-        QMap<QString, int> geometry;
-        for (const QString& line : shell->split('\n')) {
-            geometry[line.section('=', 0, 0)] = line.section('=', 1).toInt();
-        }
-        const QPoint client(geometry["X"],
-                            geometry["Y"] + geometry["HEIGHT"] - StoredWindow.clientSize.height());
-        return ClickAt(client + StoredRect("cmdExit").center());
+        return ClickAt(ClientOrigin(window) + StoredRect("cmdExit").center());
+    }
+    LetterRow ReadLetterRow(WId window) const {
+        const QPoint offset = ClientOrigin(window) - x_.Geometry(window).topLeft();
+        return LetterRow(x_.Grab(window, LetterRow::Area.translated(offset)));
     }
 
     void ExpectNormalExit(QProcess& program) {
@@ -179,6 +261,7 @@ class EndToEndTest : public QObject {
 private slots:
     void initTestCase() {
         QCOMPARE(QGuiApplication::platformName(), QString("xcb"));
+        QVERIFY(x_.Connected());
         InstallFontSubstitutes();
         window_ = std::make_unique<MainWindow>(random_);
         connect(window_.get(), &MainWindow::helpRequested, window_.get(),
@@ -333,14 +416,108 @@ private slots:
     }
 
     void closingThroughTheXServer() {
-#ifndef KAVREL_HAVE_XCB
-        QSKIP("built without libxcb: nothing here can send WM_DELETE_WINDOW");
-#endif
         QProcess program;
         const std::optional<WId> window = StartProgram(program);
         QVERIFY(window);
         QVERIFY(Xdotool({"key", "Return"}));
-        QVERIFY(SendDeleteWindow(*window));
+        QVERIFY(x_.Send(*window, *window, "WM_PROTOCOLS",
+                        {x_.Atom("WM_DELETE_WINDOW"), XCB_CURRENT_TIME}, XCB_EVENT_MASK_NO_EVENT));
+        ExpectNormalExit(program);
+    }
+
+    // Held up for 2 s after the second of eight letters, the program goes on with one letter at
+    // a time, each on screen for its whole display time, then blanks the row for the recall.
+    void aStoppedProgramGoesOnOneLetterAtATime() {
+        QProcess program;
+        const std::optional<WId> window = StartProgram(program);
+        QVERIFY(window);
+        QVERIFY(ClickAt(ClientOrigin(*window) + StoredRect("Frame1").topLeft() +
+                        StoredRect("Option6").topLeft() + QPoint(6, 8)));
+        QVERIFY(ClickAt(ClientOrigin(*window) + StoredRect("cmdStart").center()));
+
+        QElapsedTimer clock;
+        clock.start();
+        std::array<qint64, 8> onset;
+        onset.fill(-1);
+        bool stopped = false;
+        bool blanked = false;
+        while (!blanked && clock.elapsed() < Patience) {
+            const LetterRow row = ReadLetterRow(*window);
+            for (int i = 0; i < 8; ++i) {
+                if (onset[i] < 0 && row.on[i]) {
+                    onset[i] = clock.elapsed();
+                }
+            }
+            if (!stopped && onset[1] >= 0) {
+                ::kill(static_cast<pid_t>(program.processId()), SIGSTOP);
+                QThread::msleep(2000);
+                ::kill(static_cast<pid_t>(program.processId()), SIGCONT);
+                stopped = true;
+            }
+            blanked = row.Blanked();
+            QThread::msleep(5);
+        }
+        QVERIFY(blanked);
+        for (int i = 1; i < 8; ++i) {
+            QVERIFY2(onset[i] - onset[i - 1] >= 400,
+                     qPrintable(QString("letter %1 came %2 ms after letter %3")
+                                    .arg(i)
+                                    .arg(onset[i] - onset[i - 1])
+                                    .arg(i - 1)));
+        }
+        QVERIFY(ClickExit(*window));
+        ExpectNormalExit(program);
+    }
+
+    // Under Debian's openbox, as on a desktop: the window manager frames the window, centres
+    // nothing itself, and hands the window the keyboard.
+    void underAWindowManager() {
+        QProcess openbox;
+        openbox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        openbox.start("openbox", {"--sm-disable"});
+        if (!openbox.waitForStarted(Patience)) {
+            QSKIP("openbox is not installed (apt-get install openbox)");
+        }
+        const auto stopOpenbox = qScopeGuard([&openbox] {
+            openbox.terminate();
+            openbox.waitForFinished(Patience);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!x_.Property(x_.Root(), "_NET_SUPPORTING_WM_CHECK").empty(),
+                                 Patience);
+
+        QProcess program;
+        const std::optional<WId> window = StartProgram(program, false);
+        QVERIFY(window);
+        const auto frame = [&] {
+            const std::vector<std::uint32_t> extents = x_.Property(*window, "_NET_FRAME_EXTENTS");
+            return extents.size() != 4 ? QRect()
+                                       : x_.Geometry(*window).marginsAdded(QMargins(
+                                             extents[0], extents[2], extents[1], extents[3]));
+        };
+        const QPoint screenCentre = x_.Geometry(x_.Root()).center();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            frame().isValid() && (frame().center() - screenCentre).manhattanLength() <= 1,
+            Patience);
+        QVERIFY(frame().height() > x_.Geometry(*window).height());  // the title bar stands above
+
+        const std::vector<std::uint32_t> offered = x_.Property(*window, "_NET_WM_ALLOWED_ACTIONS");
+        QVERIFY(std::count(offered.begin(), offered.end(), x_.Atom("_NET_WM_ACTION_CLOSE")));
+        for (const char* action : {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ",
+                                   "_NET_WM_ACTION_MAXIMIZE_VERT"}) {
+            QVERIFY2(!std::count(offered.begin(), offered.end(), x_.Atom(action)), action);
+        }
+
+        // The keyboard is the window's as soon as the window manager has activated it.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            x_.Property(x_.Root(), "_NET_ACTIVE_WINDOW") ==
+                std::vector<std::uint32_t>{static_cast<std::uint32_t>(*window)},
+            Patience);
+        QVERIFY(Xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(ReadLetterRow(*window).on[0], Patience);
+
+        // The close button, the window menu and Alt+F4 all come down to this request.
+        QVERIFY(x_.Send(x_.Root(), *window, "_NET_CLOSE_WINDOW", {XCB_CURRENT_TIME, 2},
+                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY));
         ExpectNormalExit(program);
     }
 };
