@@ -29,6 +29,7 @@
 // 100 samples p99 is the maximum. The exit status is 0 when every target is met.
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
@@ -401,51 +402,42 @@ std::optional<std::vector<int>> ParseList(const QString& text) {
     return values;
 }
 
-std::optional<Options> ParseOptions(const QStringList& arguments) {
+// The options, or nullopt (with the reason on standard error) if one is not of its form.
+std::optional<Options> ParseOptions(const QCoreApplication& application) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription("How exactly the real window keeps the trial's times");
+    parser.addHelpOption();
+    const QCommandLineOption trials("trials", "Trials per setting (default 20).", "n", "20");
+    const QCommandLineOption letters("letters", "Letters per trial, each 3..8 (default 3,8).",
+                                     "list", "3,8");
+    const QCommandLineOption times(
+        "times", "Display times in ms, each 500, 1000 or 1500 (default 500,1000,1500).", "list",
+        "500,1000,1500");
+    const QCommandLineOption blinks("blinks", "Cursor blinks watched before typing (default 3).",
+                                    "n", "3");
+    parser.addOptions({trials, letters, times, blinks});
+    parser.process(application);
+
     Options options;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& name = arguments[i];
-        if (i + 1 >= arguments.size()) {
-            return std::nullopt;
-        }
-        const QString value = arguments[++i];
-        bool ok = true;
-        if (name == "--trials") {
-            options.trials = value.toInt(&ok);
-            ok = ok && options.trials >= 1;
-        } else if (name == "--blinks") {
-            options.blinks = value.toInt(&ok);
-            ok = ok && options.blinks >= 0;
-        } else if (name == "--letters") {
-            const auto list = ParseList(value);
-            ok = list.has_value();
-            if (ok) {
-                options.letters = *list;
-            }
-        } else if (name == "--times") {
-            const auto list = ParseList(value);
-            ok = list.has_value();
-            if (ok) {
-                options.times = *list;
-            }
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            return std::nullopt;
-        }
-    }
+    bool trialsOk = false;
+    bool blinksOk = false;
+    options.trials = parser.value(trials).toInt(&trialsOk);
+    options.blinks = parser.value(blinks).toInt(&blinksOk);
+    const auto letterList = ParseList(parser.value(letters));
+    const auto timeList = ParseList(parser.value(times));
     using Setting = kavrel::OptionButton::Setting;
-    for (int n : options.letters) {
-        if (OptionNumber(Setting::LetterCount, n) == 0) {
-            return std::nullopt;
-        }
+    const auto offered = [](Setting setting, const std::vector<int>& values) {
+        return std::all_of(values.begin(), values.end(),
+                           [setting](int value) { return OptionNumber(setting, value) != 0; });
+    };
+    if (!trialsOk || options.trials < 1 || !blinksOk || options.blinks < 0 || !letterList ||
+        !timeList || !offered(Setting::LetterCount, *letterList) ||
+        !offered(Setting::DisplayTime, *timeList)) {
+        std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
+        return std::nullopt;
     }
-    for (int t : options.times) {
-        if (OptionNumber(Setting::DisplayTime, t) == 0) {
-            return std::nullopt;
-        }
-    }
+    options.letters = *letterList;
+    options.times = *timeList;
     return options;
 }
 
@@ -462,11 +454,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     kavrel::InstallFontSubstitutes();
 
-    const std::optional<Options> options = ParseOptions(QApplication::arguments());
+    const std::optional<Options> options = ParseOptions(application);
     if (!options) {
-        std::fprintf(stderr,
-                     "usage: trial_timing [--trials N] [--letters 3,8] [--times 500,1000,1500] "
-                     "[--blinks N]\n");
         return 2;
     }
 
