@@ -23,4 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-
 # Without the theme's index a bare system's launchers may not find the icons.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 
+# The package's file times are fixed by the source, not by the clock (see SourceDate.cmake). Its
+# modes follow the umask, which has to be 022, as dpkg-buildpackage sets it.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/SourceDate.cmake)
+
 include(CPack)
