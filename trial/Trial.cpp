@@ -36,6 +36,27 @@ std::optional<char> CapitalLetter(char32_t key) {
     return std::nullopt;
 }
 
+// The three timers with their tick handlers.
+struct TimerTick {
+    Timer Form::*timer;
+    void (Trial::*handler)();
+};
+constexpr TimerTick TimerTicks[] = {
+    {&Form::Timer1, &Trial::Timer1_Timer},
+    {&Form::Timer2, &Trial::Timer2_Timer},
+    {&Form::tmrCursor, &Trial::tmrCursor_Timer},
+};
+
+// Only one timer runs in any phase of the cycle.
+const TimerTick* Running(const Form& form) {
+    for (const TimerTick& tick : TimerTicks) {
+        if ((form.*tick.timer).Enabled()) {
+            return &tick;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void Trial::Form_Load() {
@@ -224,30 +245,20 @@ void Trial::ApplyPendingLetterCount() {
 }
 
 void Trial::AdvanceTo(Time now) {
-    while (const std::optional<Time> due = NextDue()) {
-        if (*due > now) {
+    while (const TimerTick* running = Running(form_)) {
+        Timer& timer = form_.*running->timer;
+        if (timer.Due() > now) {
             break;
         }
-        // Only one timer runs in any phase of the cycle.
-        if (form_.Timer1.Enabled()) {
-            now_ = std::max(now_, form_.Timer1.Tick(now));
-            Timer1_Timer();
-        } else if (form_.Timer2.Enabled()) {
-            now_ = std::max(now_, form_.Timer2.Tick(now));
-            Timer2_Timer();
-        } else {
-            now_ = std::max(now_, form_.tmrCursor.Tick(now));
-            tmrCursor_Timer();
-        }
+        now_ = std::max(now_, timer.Tick(now));
+        (this->*running->handler)();
     }
     now_ = std::max(now_, now);
 }
 
 std::optional<Time> Trial::NextDue() const {
-    for (const Timer* timer : {&form_.Timer1, &form_.Timer2, &form_.tmrCursor}) {
-        if (timer->Enabled()) {
-            return timer->Due();
-        }
+    if (const TimerTick* running = Running(form_)) {
+        return (form_.*running->timer).Due();
     }
     return std::nullopt;
 }
