@@ -9,7 +9,7 @@
 #include "FirstFrame.h"
 #include "app/Fonts.h"
 #include "trial/Texts.h"
-#include "ui/StoredLayout.h"
+#include "ui/Controls.h"
 
 namespace {
 
@@ -25,13 +25,7 @@ protected:
             if (text == "label1") {
                 text = QString::fromUtf8(kavrel::texts::StartInstruction);
             }
-            QFont face = font();
-            if (spec.font.family != nullptr) {
-                face.setFamilies({QString::fromUtf8(spec.font.family)});
-                face.setPixelSize(spec.font.pixelSize);
-                face.setBold(spec.font.bold);
-            }
-            painter.setFont(face);
+            painter.setFont(kavrel::FontOf(spec.font, font()));
             painter.drawText(spec.rect.translated(0, 20), text);
         }
     }

@@ -9,8 +9,6 @@
 
 namespace kavrel {
 
-namespace {
-
 QFont FontOf(const FontSpec& spec, const QFont& inherited) {
     QFont font = inherited;
     if (spec.family != nullptr) {
@@ -20,6 +18,8 @@ QFont FontOf(const FontSpec& spec, const QFont& inherited) {
     }
     return font;
 }
+
+namespace {
 
 QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
     const QString caption = QString::fromUtf8(spec.caption);

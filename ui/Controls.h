@@ -9,6 +9,9 @@ class QLabel;
 
 namespace kavrel {
 
+// The stored font, or `inherited` where the layout stores none.
+QFont FontOf(const FontSpec& spec, const QFont& inherited);
+
 // Builds one control of the stored layout, named after it, inside `parent`.
 QWidget* CreateControl(const ControlSpec& spec, QWidget* parent);
 

@@ -150,9 +150,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // A window manager frames the window only once it is mapped: centre the frame now that
         // its size is known.
         framed_ = true;
-        if (!windowHandle()->frameMargins().isNull()) {
-            Centre();
-        }
+        Centre();
     }
     if (watched == windowHandle() && event->type() == QEvent::KeyPress) {
         auto& key = static_cast<QKeyEvent&>(*event);
