@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -130,7 +131,10 @@ void MainWindow::BuildLayout() {
 
     QAction* help = menuBar()->addAction(QString::fromUtf8(StoredWindow.menuItem));
     help->setObjectName(QString::fromUtf8(StoredWindow.menuItem));
-    connect(help, &QAction::triggered, this, &MainWindow::helpRequested);
+    // Queued: the menu bar gives the keyboard back to the control it took it from only after
+    // the key that triggered the item, and a modal box opened inside that key would leave the
+    // keyboard with the menu bar once the box is closed.
+    connect(help, &QAction::triggered, this, &MainWindow::helpRequested, Qt::QueuedConnection);
 }
 
 void MainWindow::WireHandlers() {
@@ -154,7 +158,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == windowHandle() && event->type() == QEvent::KeyPress) {
         auto& key = static_cast<QKeyEvent&>(*event);
-        QWidget* focused = QApplication::focusWidget();
+        // The focus can rest on a letter cell that the key's handler deletes.
+        const QPointer<QWidget> focused = QApplication::focusWidget();
         for (char32_t code : CharacterCodes(key)) {
             emit keyPreviewed(code);
             Dispatch([this, code] { trial_.Form_KeyPress(code); });
@@ -190,6 +195,8 @@ void MainWindow::Dispatch(const std::function<void()>& handler) {
 
 void MainWindow::Render() {
     const Form& form = trial_.form();
+    QWidget* const focusedBefore = focusWidget();
+    KeepFocusOnTheWindowsSide(form);
     label1_->setText(QString::fromStdString(form.Label1));
     label3_->setText(QString::fromStdString(form.Label3));
     letterRow_.Show(form.lblLetter);
@@ -210,19 +217,110 @@ void MainWindow::Render() {
         }
     }
 
-    if (!form.cmdStart.Enabled && cmdStart_->hasFocus()) {
-        // Park the focus on the window rather than let it slide on to Exit, where a stray
-        // Space during the recall would end the program.
-        centralWidget()->setFocus();
-    }
     cmdStart_->setEnabled(form.cmdStart.Enabled);
     if (form.cmdStart.FocusRequests != shownFocusRequests_) {
         shownFocusRequests_ = form.cmdStart.FocusRequests;
         cmdStart_->setFocus();
     }
+    TellScreenReader(form, focusedBefore);
 
     ArmTickTimer();
     emit formShown();
+}
+
+void MainWindow::KeepFocusOnTheWindowsSide(const Form& form) {
+    QWidget* focused = focusWidget();
+    bool leaving = focused == cmdStart_ && !form.cmdStart.Enabled;
+    for (int i = 0; i < letterRow_.UpperBound(); ++i) {
+        if (focused != nullptr && focused == letterRow_.Cell(i)) {
+            leaving = !form.lblLetter.IsLoaded(i) || !form.lblLetter[i].Visible;
+        }
+    }
+    // A focused control that is disabled, hidden or deleted hands the focus on to the next one
+    // in the tab order: Exit, where a stray Space during the recall would end the program.
+    if (leaving) {
+        label1_->setFocus();
+    }
+}
+
+bool MainWindow::IsParked(const QWidget* focused) const {
+    if (focused == label1_) {
+        return true;
+    }
+    for (int i = 0; i < letterRow_.UpperBound(); ++i) {
+        if (focused != nullptr && focused == letterRow_.Cell(i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QWidget* MainWindow::LatestStep() const {
+    for (int i = letterRow_.UpperBound() - 1; i >= 0; --i) {
+        const QLabel* cell = letterRow_.Cell(i);
+        if (cell != nullptr && !cell->isHidden() && !cell->text().isEmpty()) {
+            return letterRow_.Cell(i);
+        }
+    }
+    return label1_;
+}
+
+QStringList MainWindow::Readout(const Form& form) const {
+    QStringList row;
+    for (int i = 0; i < form.lblLetterWrong.UpperBound(); ++i) {
+        if (form.lblLetterWrong.IsLoaded(i) && form.lblLetterWrong[i].Visible) {
+            row << QString::fromStdString(form.lblLetterWrong[i].Caption);
+        }
+    }
+    const auto count = [](const QLineEdit* counter, const std::string& value) {
+        return value.empty() ? QString()
+                             : counter->accessibleName() + ' ' + QString::fromStdString(value);
+    };
+    return {QString::fromStdString(form.Label1), QString::fromStdString(form.Label3), row.join(' '),
+            count(dui_, form.dui), count(cuo_, form.cuo)};
+}
+
+void MainWindow::TellScreenReader(const Form& form, const QWidget* focusedBefore) {
+    QWidget* focused = focusWidget();
+    QWidget* holder = IsParked(focused) ? LatestStep() : focused;
+    QWidget* newlyFocused = holder != focusedBefore ? holder : nullptr;
+
+    const QStringList readout = Readout(form);
+    QStringList news;
+    for (qsizetype i = 0; i < readout.size(); ++i) {
+        const bool saidByFocus = i == 0 && newlyFocused == label1_;
+        if (readout[i] != told_.value(i) && !readout[i].isEmpty() && !saidByFocus) {
+            news << readout[i];
+        }
+    }
+    told_ = readout;
+    if (holder == nullptr || (newlyFocused == nullptr && news.isEmpty())) {
+        return;
+    }
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    // This Qt has no announcement: the news goes with the focus, after the name of the object
+    // that receives it (a screen reader says a label's name but not its description).
+    if (renamed_ != nullptr) {
+        renamed_->setAccessibleName({});
+        renamed_ = nullptr;
+    }
+    if (newlyFocused != nullptr && !news.isEmpty()) {
+        renamed_ = newlyFocused;
+        const QString ownName =
+            QAccessible::queryAccessibleInterface(newlyFocused)->text(QAccessible::Name);
+        newlyFocused->setAccessibleName(ownName + ' ' + news.join(' '));
+    }
+#endif
+    if (holder != focused) {
+        holder->setFocus();
+    }
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (!news.isEmpty()) {
+        QAccessibleAnnouncementEvent announcement(holder, news.join(' '));
+        QAccessible::updateAccessibility(&announcement);
+    }
+#endif
 }
 
 void MainWindow::ArmTickTimer() {

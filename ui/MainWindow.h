@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 
@@ -46,6 +48,17 @@ private:
     void WireHandlers();
     void Dispatch(const std::function<void()>& handler);
     void Render();
+    // During a trial the focus rests on what shows the trial's latest step, so that a screen
+    // reader, which says the object that newly receives the focus, tells each letter, the
+    // recall prompt and the verdict as they appear; what else changed (the verdict when Start
+    // takes the focus, the correct row, the counts) is told along with it, in the window's words.
+    void KeepFocusOnTheWindowsSide(const Form& form);
+    bool IsParked(const QWidget* focused) const;
+    // The newest letter of the top row, or else Label1.
+    QWidget* LatestStep() const;
+    // What the window says besides the top row, in reading order.
+    QStringList Readout(const Form& form) const;
+    void TellScreenReader(const Form& form, const QWidget* focusedBefore);
     void ArmTickTimer();
     Time Now() const;
 
@@ -68,6 +81,9 @@ private:
     std::string shownDui_;
     std::string shownCuo_;
     int shownFocusRequests_ = 0;
+    QStringList told_;
+    // The object whose name carries the latest news where Qt cannot announce it.
+    QPointer<QWidget> renamed_;
 };
 
 }  // namespace kavrel
