@@ -22,6 +22,49 @@ QString AccessibleName(QObject* object) {
     return accessible != nullptr ? accessible->text(QAccessible::Name) : QString("(none)");
 }
 
+// What a screen reader says while it lives: the name of each object that receives the focus
+// and, where Qt has them, the announcements. (Qt 6.4 hands no accessibility event to an update
+// handler without a platform bridge, so the focus is followed through the application.)
+class Listener {
+public:
+    Listener() {
+        listening_ = this;
+        QObject::connect(qApp, &QApplication::focusChanged, &context_,
+                         [this](QWidget*, QWidget* now) {
+                             const QString name = AccessibleName(now);
+                             said_ << name;
+                             if (name.isEmpty()) {
+                                 nameless_ << now->objectName();
+                             }
+                         });
+        QAccessible::installUpdateHandler(&Listener::Update);
+    }
+    ~Listener() {
+        QAccessible::installUpdateHandler(nullptr);
+        listening_ = nullptr;
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    QString Heard() const { return said_.join(' '); }
+    // The objects that took the focus without a name to say.
+    const QStringList& Nameless() const { return nameless_; }
+
+private:
+    static void Update([[maybe_unused]] QAccessibleEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        if (event->type() == QAccessible::Announcement) {
+            listening_->said_ << static_cast<QAccessibleAnnouncementEvent*>(event)->message();
+        }
+#endif
+    }
+
+    static inline Listener* listening_ = nullptr;
+    QObject context_;
+    QStringList said_;
+    QStringList nameless_;
+};
+
 }  // namespace
 
 class KeyboardTest : public QObject {
@@ -80,10 +123,30 @@ private slots:
     // Alt puts the focus on the menu bar, as Qt's own styles allow.
     void altThenEnterOpensHelp() {
         bool shown = false;
-        QTimer::singleShot(0, this, [&] { CloseHelpWhenShown(shown); });
+        QTimer::singleShot(0, this, [&] { CloseHelpWhenShown(shown, Qt::Key_Return); });
         QTest::keyClick(window_->windowHandle(), Qt::Key_Alt);
         QTest::keyClick(window_->windowHandle(), Qt::Key_Return);
         QTRY_VERIFY(shown);
+    }
+
+    void helpClosedFromTheKeyboardLeavesEnterOnStart_data() {
+        QTest::addColumn<Qt::Key>("closingKey");
+        QTest::newRow("Enter") << Qt::Key_Return;
+        QTest::newRow("Esc") << Qt::Key_Escape;
+    }
+
+    void helpClosedFromTheKeyboardLeavesEnterOnStart() {
+        QFETCH(Qt::Key, closingKey);
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] { CloseHelpWhenShown(shown, closingKey); });
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Alt);
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Return);
+        QTRY_VERIFY(shown);
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+
+        QTRY_COMPARE(QApplication::focusWidget(), window_->findChild<QWidget*>("cmdStart"));
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Return);
+        QVERIFY(window_->trial().form().Timer1.Enabled());
     }
 
     void everyControlHasAnAccessibleName() {
@@ -113,14 +176,38 @@ private slots:
         }
     }
 
+    // A right answer, then a wrong one with a letter taken back, as a screen reader hears them.
+    void aScreenReaderHearsEachStepOfATrial() {
+        letters_->Append("Q");
+        Listener listener;
+        QTest::keyClick(window_->windowHandle(), Qt::Key_Return);
+        for (const char* typed : {"kpb", "x\bxzk"}) {
+            QTRY_VERIFY_WITH_TIMEOUT(window_->trial().form().tmrCursor.Enabled(), 5000);
+            for (const char* key = typed; *key != '\0'; ++key) {
+                QTest::keyClick(window_->windowHandle(), *key);
+            }
+        }
+
+        const QString heard = listener.Heard();
+        QCOMPARE(heard, QStringLiteral(
+                            "点击“开始”，记住显示的每个字母 K P B "
+                            "凭记忆，依次输入刚才显示的字母 K P "
+                            "输入正确，继续下一步测试 正确次数 1 X Z Q "
+                            "凭记忆，依次输入刚才显示的字母 X 凭记忆，依次输入刚才显示的字母 X Z "
+                            "开  始 输入错误，回车重新进行当前步测试 "
+                            "正确的字母序列应为： X Z Q 错误次数 1"));
+        QCOMPARE(listener.Nameless(), QStringList());
+    }
+
 private:
-    void CloseHelpWhenShown(bool& shown) {
+    void CloseHelpWhenShown(bool& shown, Qt::Key closingKey) {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             shown = box->text() == HelpPrompt();
-            box->accept();
+            QTest::keyClick(box, closingKey);
             return;
         }
-        QTimer::singleShot(10, this, [this, &shown] { CloseHelpWhenShown(shown); });
+        QTimer::singleShot(10, this,
+                           [this, &shown, closingKey] { CloseHelpWhenShown(shown, closingKey); });
     }
 
     std::unique_ptr<testing::ScriptedLetters> letters_;

@@ -195,10 +195,9 @@ void MainWindow::Dispatch(const std::function<void()>& handler) {
 
 void MainWindow::Render() {
     const Form& form = trial_.form();
-    QWidget* const focusedBefore = focusWidget();
-    KeepFocusOnTheWindowsSide(form);
     label1_->setText(QString::fromStdString(form.Label1));
     label3_->setText(QString::fromStdString(form.Label3));
+    KeepFocusOnTheWindowsSide(form);
     letterRow_.Show(form.lblLetter);
     correctRow_.Show(form.lblLetterWrong);
 
@@ -220,9 +219,10 @@ void MainWindow::Render() {
     cmdStart_->setEnabled(form.cmdStart.Enabled);
     if (form.cmdStart.FocusRequests != shownFocusRequests_) {
         shownFocusRequests_ = form.cmdStart.FocusRequests;
-        cmdStart_->setFocus();
+        Tell(form, cmdStart_);
     }
-    TellScreenReader(form, focusedBefore);
+    QWidget* focused = focusWidget();
+    Tell(form, IsParked(focused) ? LatestStep() : focused);
 
     ArmTickTimer();
     emit formShown();
@@ -239,7 +239,7 @@ void MainWindow::KeepFocusOnTheWindowsSide(const Form& form) {
     // A focused control that is disabled, hidden or deleted hands the focus on to the next one
     // in the tab order: Exit, where a stray Space during the recall would end the program.
     if (leaving) {
-        label1_->setFocus();
+        Tell(form, label1_);
     }
 }
 
@@ -280,21 +280,18 @@ QStringList MainWindow::Readout(const Form& form) const {
             count(dui_, form.dui), count(cuo_, form.cuo)};
 }
 
-void MainWindow::TellScreenReader(const Form& form, const QWidget* focusedBefore) {
-    QWidget* focused = focusWidget();
-    QWidget* holder = IsParked(focused) ? LatestStep() : focused;
-    QWidget* newlyFocused = holder != focusedBefore ? holder : nullptr;
-
+void MainWindow::Tell(const Form& form, QWidget* target) {
+    const bool moves = target != focusWidget();
     const QStringList readout = Readout(form);
     QStringList news;
     for (qsizetype i = 0; i < readout.size(); ++i) {
-        const bool saidByFocus = i == 0 && newlyFocused == label1_;
+        const bool saidByFocus = i == 0 && moves && target == label1_;
         if (readout[i] != told_.value(i) && !readout[i].isEmpty() && !saidByFocus) {
             news << readout[i];
         }
     }
     told_ = readout;
-    if (holder == nullptr || (newlyFocused == nullptr && news.isEmpty())) {
+    if (target == nullptr || (!moves && news.isEmpty())) {
         return;
     }
 
@@ -305,19 +302,19 @@ void MainWindow::TellScreenReader(const Form& form, const QWidget* focusedBefore
         renamed_->setAccessibleName({});
         renamed_ = nullptr;
     }
-    if (newlyFocused != nullptr && !news.isEmpty()) {
-        renamed_ = newlyFocused;
+    if (moves && !news.isEmpty()) {
+        renamed_ = target;
         const QString ownName =
-            QAccessible::queryAccessibleInterface(newlyFocused)->text(QAccessible::Name);
-        newlyFocused->setAccessibleName(ownName + ' ' + news.join(' '));
+            QAccessible::queryAccessibleInterface(target)->text(QAccessible::Name);
+        target->setAccessibleName(ownName + ' ' + news.join(' '));
     }
 #endif
-    if (holder != focused) {
-        holder->setFocus();
+    if (moves) {
+        target->setFocus();
     }
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     if (!news.isEmpty()) {
-        QAccessibleAnnouncementEvent announcement(holder, news.join(' '));
+        QAccessibleAnnouncementEvent announcement(target, news.join(' '));
         QAccessible::updateAccessibility(&announcement);
     }
 #endif

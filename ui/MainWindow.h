@@ -58,7 +58,8 @@ private:
     QWidget* LatestStep() const;
     // What the window says besides the top row, in reading order.
     QStringList Readout(const Form& form) const;
-    void TellScreenReader(const Form& form, const QWidget* focusedBefore);
+    // Gives `target` the focus, and tells what changed since last told.
+    void Tell(const Form& form, QWidget* target);
     void ArmTickTimer();
     Time Now() const;
 
