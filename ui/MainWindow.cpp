@@ -132,9 +132,21 @@ void MainWindow::BuildLayout() {
     QAction* help = menuBar()->addAction(QString::fromUtf8(StoredWindow.menuItem));
     help->setObjectName(QString::fromUtf8(StoredWindow.menuItem));
     // Queued: the menu bar gives the keyboard back to the control it took it from only after
-    // the key that triggered the item, and a modal box opened inside that key would leave the
-    // keyboard with the menu bar once the box is closed.
-    connect(help, &QAction::triggered, this, &MainWindow::helpRequested, Qt::QueuedConnection);
+    // the key that triggered the item.
+    connect(help, &QAction::triggered, this, &MainWindow::AskForHelp, Qt::QueuedConnection);
+}
+
+void MainWindow::AskForHelp() {
+    const QPointer<QWidget> control = focusWidget();
+    emit helpRequested();
+    // The closed box hands the keyboard back to the window's focus, which can still be the
+    // menu bar that opened it (it had nothing to give it back to when the window was not yet
+    // active), or a step of the trial that has moved on meanwhile.
+    if (control != nullptr && control != menuBar() && !IsParked(control) && control->isEnabled()) {
+        control->setFocus();
+    } else {
+        Tell(trial_.form(), cmdStart_->isEnabled() ? cmdStart_ : LatestStep());
+    }
 }
 
 void MainWindow::WireHandlers() {
@@ -164,8 +176,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             emit keyPreviewed(code);
             Dispatch([this, code] { trial_.Form_KeyPress(code); });
         }
-        // The key that completes a wrong answer hands the focus to Start; the control that
-        // had the focus when the key was typed still gets it, as it would without the preview.
+        // A key can move the focus (a typed letter to its cell, the key that completes a wrong
+        // answer to Start); the control that had the focus when the key was typed still gets
+        // it, as it would without the preview.
         if (focused != nullptr && QApplication::focusWidget() != focused) {
             QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.text(), key.isAutoRepeat(),
                            key.count());

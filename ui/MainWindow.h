@@ -31,6 +31,7 @@ public:
     QWidget* clientArea() const { return centralWidget(); }
 
 signals:
+    // The receiver shows the help box and returns once it is closed.
     void helpRequested();
     // Every character key that the key preview handed to the trial, in order.
     void keyPreviewed(char32_t key);
@@ -45,6 +46,7 @@ private:
     void BuildLayout();
     // Centres the window's frame on its screen.
     void Centre();
+    void AskForHelp();
     void WireHandlers();
     void Dispatch(const std::function<void()>& handler);
     void Render();
