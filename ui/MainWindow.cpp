@@ -125,6 +125,7 @@ void MainWindow::BuildLayout() {
     dui_ = client->findChild<QLineEdit*>("dui");
     cuo_ = client->findChild<QLineEdit*>("cuo");
     cmdStart_ = client->findChild<QPushButton*>("cmdStart");
+    textBoxes_ = client->findChildren<QLineEdit*>();
     letterRow_ = CellRow(client->findChild<QLabel*>("lblLetter"));
     correctRow_ = CellRow(client->findChild<QLabel*>("lblLetterWrong"));
 
@@ -216,6 +217,7 @@ void MainWindow::Render() {
         centralWidget()->setFocus();
     }
     cmdStart_->setEnabled(form.cmdStart.Enabled);
+    KeepInputMethodsOutOfTheTrial(!form.cmdStart.Enabled);
     if (form.cmdStart.FocusRequests != shownFocusRequests_) {
         shownFocusRequests_ = form.cmdStart.FocusRequests;
         cmdStart_->setFocus();
@@ -223,6 +225,14 @@ void MainWindow::Render() {
 
     ArmTickTimer();
     emit formShown();
+}
+
+void MainWindow::KeepInputMethodsOutOfTheTrial(bool trialRuns) {
+    for (QLineEdit* box : textBoxes_) {
+        if (box->testAttribute(Qt::WA_InputMethodEnabled) == trialRuns) {
+            box->setAttribute(Qt::WA_InputMethodEnabled, !trialRuns);
+        }
+    }
 }
 
 void MainWindow::ArmTickTimer() {
