@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Fonts.h"
 
-#include <QApplication>
 #include <QFont>
-#include <QFontInfo>
 
 #include "ui/StoredLayout.h"
 
@@ -25,13 +23,6 @@ void InstallFontSubstitutes() {
     for (const Substitute& s : substitutes) {
         QFont::insertSubstitution(QString::fromUtf8(s.face), QString::fromUtf8(s.installed));
     }
-
-    // Without this a machine with CJK faces for several languages may draw the Han characters
-    // of the interface with Japanese shapes. WenQuanYi Micro Hei (fonts-wqy-microhei) has
-    // Simplified-Chinese shapes only.
-    QFont font = QApplication::font();
-    font.setFamilies({QFontInfo(font).family(), QStringLiteral("WenQuanYi Micro Hei")});
-    QApplication::setFont(font);
 }
 
 }  // namespace kavrel

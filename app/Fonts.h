@@ -3,9 +3,8 @@
 
 namespace kavrel {
 
-// Maps the Windows faces the layout names to faces a Debian machine installs, and makes the
-// interface font draw Chinese with Simplified-Chinese glyph shapes whatever the locale.
-// Call once the application object exists.
+// Maps the Windows faces the layout names to faces a Debian machine installs. Call once the
+// application object exists.
 void InstallFontSubstitutes();
 
 }  // namespace kavrel

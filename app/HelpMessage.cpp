@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HelpMessage.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace kavrel {
@@ -20,6 +22,9 @@ QString HelpPrompt() {
 void ShowHelp(QWidget* window) {
     QMessageBox box(QMessageBox::Information, window->windowTitle(), HelpPrompt(), QMessageBox::Ok,
                     window);
+    // In Qt's words, which the program's catalogue gives in Chinese: a desktop's platform theme
+    // words the button itself otherwise, in the desktop's language (KDE's says "OK").
+    box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
     box.exec();
     // Without a window manager nobody hands the keyboard back to the window after the box.
     window->activateWindow();

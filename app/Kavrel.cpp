@@ -6,6 +6,7 @@
 #include "Fonts.h"
 #include "HelpMessage.h"
 #include "Locale.h"
+#include "Look.h"
 #include "trial/RandomSource.h"
 #include "ui/MainWindow.h"
 
@@ -15,6 +16,7 @@ int RunKavrel(int argc, char* argv[], const std::function<void(QWidget& window)>
     QApplication application(argc, argv);
     // Ties the window to its launcher entry and icon where the desktop asks for it.
     QGuiApplication::setDesktopFileName("io.github.kavrel.Kavrel");
+    UseFixedLook();
     InstallFontSubstitutes();
     UseChineseLocale();
 

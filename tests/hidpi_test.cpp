@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "app/Fonts.h"
+#include "app/Look.h"
 #include "trial/RandomSource.h"
 #include "ui/MainWindow.h"
 
@@ -18,6 +19,7 @@ private slots:
     void initTestCase() {
         QCOMPARE(qgetenv("QT_SCALE_FACTOR"), QByteArray("2"));
         QCOMPARE(QGuiApplication::primaryScreen()->size(), QSize(960, 540));
+        UseFixedLook();
         InstallFontSubstitutes();
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QGlyphRun>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QRawFont>
 #include <QSignalSpy>
+#include <QStyleOption>
 #include <QTextLayout>
 #include <QWindow>
 #include <QtTest>
@@ -20,6 +22,7 @@
 #include "app/Fonts.h"
 #include "app/HelpMessage.h"
 #include "app/Locale.h"
+#include "app/Look.h"
 #include "trial/Options.h"
 #include "trial/Texts.h"
 #include "ui/MainWindow.h"
@@ -82,6 +85,204 @@ QRect CellRect(int index, int top) {
     return {20 + 70 * index, top, 50, 50};
 }
 
+// The text boxes that tell an input method they take composed text, as it asks before a key.
+QStringList InputMethodTakers(const MainWindow& window) {
+    QStringList takers;
+    for (QLineEdit* box : window.clientArea()->findChildren<QLineEdit*>()) {
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QApplication::sendEvent(box, &query);
+        if (query.value(Qt::ImEnabled).toBool()) {
+            takers << box->objectName();
+        }
+    }
+    return takers;
+}
+
+// The layout as the design gives it, stated apart from the program's own table so that a slip in
+// either fails: pixels of the client area or of the holding frame, fonts by face, points and
+// weight, colours as RGB, the focus order, the selected buttons.
+struct Designed {
+    QString name;
+    QString container;
+    QRectF pixels;
+    QString face;  // empty: the toolkit's default interface font, 9 pt WenQuanYi Micro Hei
+    double points;
+    bool bold;
+    QColor text;        // what the control's text is drawn in
+    QColor background;  // invalid where the control has no opaque background of its own
+    bool takesFocus;
+    bool selected;
+};
+
+// In focus order; labels and frames hold a place in it but never take the focus.
+std::vector<Designed> DesignedLayout() {
+    const QString client = "clientArea", times = "Times New Roman", fangSong = "仿宋_GB2312",
+                  song = "宋体";
+    const QColor black(0, 0, 0), white(255, 255, 255), purple(192, 0, 192), red(255, 0, 0),
+        darkBlue(0, 0, 192), none;
+    // clang-format off
+    std::vector<Designed> layout{
+        {"lblLetter",      client,   {16, 112, 50, 50},   times,    36,    false, purple,          white, false, false},
+        {"cmdStart",       client,   {16, 304, 73, 25},   {},       9,     false, black,           none,  true,  false},
+        {"Label1",         client,   {8, 72, 673, 19},    fangSong, 14.25, false, darkBlue,        none,  false, false},
+        {"lblLetterWrong", client,   {16, 208, 50, 50},   times,    36,    false, red,             white, false, false},
+        {"Label3",         client,   {8, 176, 673, 19},   fangSong, 14.25, false, darkBlue,        none,  false, false},
+        {"cmdExit",        client,   {16, 336, 73, 25},   {},       9,     false, black,           none,  true,  false},
+        {"Frame1",         client,   {96, 312, 185, 49},  {},       9,     false, black,           none,  false, false},
+    };
+    // Frame1's buttons: 28 x 16 2/3 px at a pitch of 28 2/3 px from 8 (430 twips from 120).
+    for (int i = 0; i < 6; ++i) {
+        layout.push_back({QString("Option%1").arg(i + 1), "Frame1",
+                          QRectF((120 + 430 * i) / 15.0, 24, 28, 250 / 15.0), {}, 9, false, black, none,
+                          true, i == 0});
+    }
+    layout.insert(layout.end(), {
+        {"dui",            client,   {592, 232, 81, 37},  song,     26.25, false, black,           white, true,  false},
+        {"cuo",            client,   {616, 312, 57, 37},  song,     26.25, false, black,           white, true,  false},
+        {"Text1",          client,   {600, 200, 73, 25},  song,     12,    true,  black,           white, true,  false},
+        {"Text2",          client,   {600, 280, 73, 25},  song,     12,    true,  black,           white, true,  false},
+        {"Text3",          client,   {16, 8, 265, 43},    "隶书",   26.25, true,  QColor(0, 0, 255), white, true,  false},
+        {"Frame2",         client,   {320, 312, 217, 49}, {},       9,     false, black,           none,  false, false},
+        {"Option7",        "Frame2", {16, 16, 65, 25},    {},       9,     false, black,           none,  true,  true},
+        {"Option8",        "Frame2", {88, 16, 49, 25},    {},       9,     false, black,           none,  true,  false},
+        {"Option9",        "Frame2", {152, 16, 65, 25},   {},       9,     false, black,           none,  true,  false},
+        {"Text4",          client,   {344, 32, 161, 18},  {},       9,     false, black,           white, true,  false},
+        {"linCursor",      client,   {24, 120, 2, 40},    {},       9,     false, black,           black, false, false},
+    });
+    // clang-format on
+    return layout;
+}
+
+// One line that says everything the design fixes about a control.
+QString Describe(const QString& name, const QString& container, QRect rect, const QString& face,
+                 int pixels, bool bold, QColor text, QColor background, bool takesFocus,
+                 bool selected) {
+    QString line;
+    QDebug(&line).nospace() << name << " in " << container << " at " << rect << ", " << face << " "
+                            << pixels << " px" << (bold ? " bold" : "") << ", " << text.name()
+                            << " on " << (background.isValid() ? background.name() : "nothing")
+                            << (takesFocus ? ", takes the focus" : ", never focused")
+                            << (selected ? ", selected" : "");
+    return line;
+}
+
+QString Describe(const Designed& designed) {
+    // Points at 96 dpi.
+    return Describe(designed.name, designed.container, designed.pixels.toRect(),
+                    designed.face.isEmpty() ? "WenQuanYi Micro Hei" : designed.face,
+                    qRound(designed.points * 96 / 72), designed.bold, designed.text,
+                    designed.background, designed.takesFocus, designed.selected);
+}
+
+QString Describe(const QWidget& widget) {
+    const QPalette& palette = widget.palette();
+    const bool opaque = widget.autoFillBackground() || qobject_cast<const QLineEdit*>(&widget);
+    const auto* option = qobject_cast<const QRadioButton*>(&widget);
+    return Describe(widget.objectName(), widget.parentWidget()->objectName(), widget.geometry(),
+                    widget.font().family(), widget.font().pixelSize(), widget.font().bold(),
+                    palette.color(widget.foregroundRole()),
+                    opaque ? palette.color(widget.backgroundRole()) : QColor(),
+                    (widget.focusPolicy() & Qt::TabFocus) != 0,
+                    option != nullptr && option->isChecked());
+}
+
+// The controls Tab reaches, in the order of the focus chain from Start.
+QStringList FocusChain(const MainWindow& window) {
+    QWidget* start = Find(window, "cmdStart");
+    QStringList chain;
+    QWidget* widget = start;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().isEmpty()) {
+            chain << widget->objectName();
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != start);
+    return chain;
+}
+
+// Every caption whose ink does not fit the room its control's style gives it: a button's or
+// option button's text past its contents, a text box's past its text area (where it may have
+// scrolled), a line's past its width, a frame's title reaching down onto its buttons.
+QStringList ClippedCaptions(const MainWindow& window, const QStringList& lineTexts) {
+    QStringList clipped;
+    // The caption's ink when its text starts at x on the baseline.
+    const auto ink = [](const QWidget* control, const QString& text, int x, int baseline) {
+        return control->fontMetrics().tightBoundingRect(text).translated(x, baseline);
+    };
+    const auto check = [&clipped](const QWidget* control, const QString& text, QRect ink,
+                                  QRect room) {
+        if (!room.contains(ink)) {
+            QDebug(&clipped.emplace_back())
+                << control->objectName() << text << "inks" << ink << "in" << room;
+        }
+    };
+    // Only the width counts for text centred in a room of its own.
+    const auto across = [](QRect ink, QRect room) {
+        return QRect(ink.left(), room.top(), ink.width(), room.height());
+    };
+    for (QWidget* control : window.clientArea()->findChildren<QWidget*>()) {
+        const QStyle* style = control->style();
+        const QFontMetrics metrics = control->fontMetrics();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            const bool radio = qobject_cast<const QRadioButton*>(button) != nullptr;
+            const QRect room = style->subElementRect(
+                radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents, &option,
+                button);
+            const int x =
+                radio ? room.left()
+                      : room.left() + (room.width() - metrics.horizontalAdvance(option.text)) / 2;
+            check(button, option.text, across(ink(button, option.text, x, 0), room), room);
+        } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+            QStyleOptionFrame option;
+            option.initFrom(box);
+            option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+            const QRect room = style->subElementRect(QStyle::SE_LineEditContents, &option, box);
+            // A text box too narrow for its text scrolls it to keep the cursor in view; where
+            // the cursor stands after painting tells where the text starts.
+            box->repaint();
+            const int cursor = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+            const int x =
+                cursor - metrics.horizontalAdvance(box->text().left(box->cursorPosition()));
+            check(box, box->text(), across(ink(box, box->text(), x, 0), room), room);
+        } else if (const auto* frame = qobject_cast<const QGroupBox*>(control)) {
+            QStyleOptionGroupBox option;
+            option.initFrom(frame);
+            option.text = frame->title();
+            option.lineWidth = 1;
+            option.textAlignment = frame->alignment();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect title = style->subControlRect(QStyle::CC_GroupBox, &option,
+                                                      QStyle::SC_GroupBoxLabel, frame);
+            int buttonsTop = frame->height();
+            for (const QWidget* button : frame->findChildren<QWidget*>()) {
+                buttonsTop = std::min(buttonsTop, button->y());
+            }
+            const int baseline =
+                title.top() + (title.height() - metrics.height()) / 2 + metrics.ascent();
+            check(frame, option.text, ink(frame, option.text, title.left(), baseline),
+                  QRect(0, 0, frame->width(), buttonsTop));
+        } else if (const auto* label = qobject_cast<const QLabel*>(control)) {
+            // The two lines show the system's messages, left-aligned; a letter cell one of A to
+            // Z, centred.
+            const QRect room = label->contentsRect();
+            const QStringList texts =
+                label->wordWrap()
+                    ? lineTexts
+                    : QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ").split("", Qt::SkipEmptyParts);
+            for (const QString& text : texts) {
+                const int x =
+                    label->wordWrap()
+                        ? room.left()
+                        : room.left() + (room.width() - metrics.horizontalAdvance(text)) / 2;
+                check(label, text, across(ink(label, text, x, 0), room), room);
+            }
+        }
+    }
+    return clipped;
+}
 }  // namespace
 
 class WindowTest : public QObject {
@@ -93,6 +294,22 @@ class WindowTest : public QObject {
 
 private slots:
     void initTestCase() {
+        // Run a second time as on a dark desktop with a large font (a non-default style comes
+        // with QT_STYLE_OVERRIDE): what a platform theme hands every program before it starts.
+        if (qEnvironmentVariable("KAVREL_TEST_DESKTOP") == "dark, 14 pt") {
+            QFont font = QApplication::font();
+            font.setPointSize(14);
+            font.setItalic(true);
+            const QPalette dark(QColor(53, 53, 53));
+            QApplication::setFont(font);
+            QApplication::setPalette(dark);
+            for (const char* kind : {"QPushButton", "QRadioButton", "QGroupBox", "QLineEdit",
+                                     "QMenuBar", "QMessageBox", "QLabel"}) {
+                QApplication::setFont(font, kind);
+                QApplication::setPalette(dark, kind);
+            }
+        }
+        kavrel::UseFixedLook();
         kavrel::InstallFontSubstitutes();
         kavrel::UseChineseLocale();
     }
@@ -132,11 +349,6 @@ private slots:
         QCOMPARE(window.trial().variables().LetterCount, 3);
         QCOMPARE(window.trial().variables().InputPos, 0);
         QCOMPARE(window.trial().form().Timer1.Interval(), kavrel::Milliseconds{500});
-        for (int number = 1; number <= 9; ++number) {
-            const auto* option =
-                Find<QRadioButton>(window, qPrintable(QString("Option%1").arg(number)));
-            QCOMPARE(option->isChecked(), number == 1 || number == 7);
-        }
         QCOMPARE(QApplication::focusWidget(), Find(window, "cmdStart"));
 
         QCOMPARE(window.windowIcon().availableSizes(), QList<QSize>{QSize(16, 16)});
@@ -154,18 +366,19 @@ private slots:
         QCOMPARE(client->y(), window.menuBar()->height());
         QCOMPARE(client->palette().color(QPalette::Window), QColor(128, 255, 128));
 
-        for (const kavrel::ControlSpec& stored : kavrel::StoredControls) {
-            const QWidget* widget = Find(window, stored.name);
-            QVERIFY2(widget != nullptr, stored.name);
-            QCOMPARE(widget->geometry(), stored.rect);
-            if (stored.font.family != nullptr) {
-                QCOMPARE(widget->font().pixelSize(), stored.font.pixelSize);
-                QCOMPARE(widget->font().bold(), stored.font.bold);
-            }
-            if (stored.textColour) {
-                QCOMPARE(widget->palette().color(QPalette::WindowText), QColor(*stored.textColour));
+        const std::vector<Designed> layout = DesignedLayout();
+        for (const Designed& designed : layout) {
+            const QWidget* widget = Find(window, qPrintable(designed.name));
+            QVERIFY2(widget != nullptr, qPrintable(designed.name));
+            QCOMPARE(Describe(*widget), Describe(designed));
+        }
+        QStringList designedOrder;
+        for (const Designed& designed : layout) {
+            if (designed.takesFocus) {
+                designedOrder << designed.name;
             }
         }
+        QCOMPARE(FocusChain(window), designedOrder);
 
         // Siblings only: an option button lies inside its frame, not over it.
         const QList<QWidget*> controls = client->findChildren<QWidget*>();
@@ -202,6 +415,18 @@ private slots:
         window.resize(size + QSize(100, 100));
         QApplication::processEvents();
         QCOMPARE(window.size(), size);
+    }
+
+    void everyCaptionFitsItsControl() {
+        QStringList lineTexts;
+        for (const char* message :
+             {kavrel::texts::StartInstruction, kavrel::texts::RecallInstruction,
+              kavrel::texts::CorrectVerdict, kavrel::texts::WrongVerdict,
+              kavrel::texts::CorrectSequenceHeading}) {
+            lineTexts << Text(message);
+        }
+        QCOMPARE(ClippedCaptions(*window_, lineTexts).join("; "), QString());
+        QCOMPARE(window_->style()->name(), QStringLiteral("fusion"));
     }
 
     void enterAndSpaceOnTheFocusedStartPressItOnce_data() {
@@ -408,7 +633,11 @@ private slots:
         MainWindow& window = *window_;
         letters_->Append("KPBXZQ");
         QTest::mouseClick(Find(window, "Option3"), Qt::LeftButton);
+        const QStringList textBoxes = InputMethodTakers(window);
+        QCOMPARE(textBoxes.size(), 6);
         QTest::mouseClick(Find(window, "cmdStart"), Qt::LeftButton);
+        // From Start until the verdict every letter is the trial's, not an input method's.
+        QCOMPARE(InputMethodTakers(window), QStringList());
         QSignalSpy previewed(&window, &MainWindow::keyPreviewed);
         Type(window, "kp");
         QCOMPARE(previewed.size(), 2);
@@ -446,6 +675,7 @@ private slots:
         auto* start = Find<QPushButton>(window, "cmdStart");
         QVERIFY(start->isEnabled());
         QCOMPARE(QApplication::focusWidget(), start);
+        QCOMPARE(InputMethodTakers(window), textBoxes);
 
         QSignalSpy clicks(start, &QPushButton::clicked);
         QTest::keyClick(window.windowHandle(), Qt::Key_Return);
@@ -456,6 +686,21 @@ private slots:
         QCOMPARE(Find<QLabel>(window, "Label3")->text(), QString());
         QCOMPARE(window.trial().variables().TargetLetters, std::vector<std::string>{"Q"});
         QCOMPARE(Find<QLineEdit>(window, "cuo")->text(), QStringLiteral("1"));
+    }
+
+    // A window can be active with no control focused; the key that completes a wrong answer then
+    // hands the focus to Start and goes on to nothing else.
+    void aWrongAnswerEndedWithNoControlFocusedFocusesStart() {
+        MainWindow& window = *window_;
+        letters_->Append("KPB");
+        QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(Phase(window) == "recall/3", 10000);
+        Type(window, "kp");
+        QApplication::focusWidget()->clearFocus();
+        QCOMPARE(QApplication::focusWidget(), nullptr);
+        Type(window, "x");
+        QCOMPARE(Find<QLineEdit>(window, "cuo")->text(), QStringLiteral("1"));
+        QCOMPARE(QApplication::focusWidget(), Find(window, "cmdStart"));
     }
 
     void exitClosesTheWindowAndNothingRunsAfterwards() {

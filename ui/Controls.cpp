@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "TextBox.h"
+
 namespace kavrel {
 
 QFont FontOf(const FontSpec& spec, const QFont& inherited) {
@@ -41,7 +43,7 @@ QWidget* CreateWidget(const ControlSpec& spec, QWidget* parent) {
             return label;
         }
         case ControlKind::TextBox:
-            return new QLineEdit(caption, parent);
+            return new TextBox(caption, parent);
         case ControlKind::Button: {
             auto* button = new QPushButton(caption, parent);
             // A focused button takes Enter as a click, as Space already does.

@@ -126,6 +126,7 @@ void MainWindow::BuildLayout() {
     dui_ = client->findChild<QLineEdit*>("dui");
     cuo_ = client->findChild<QLineEdit*>("cuo");
     cmdStart_ = client->findChild<QPushButton*>("cmdStart");
+    textBoxes_ = client->findChildren<QLineEdit*>();
     letterRow_ = CellRow(client->findChild<QLabel*>("lblLetter"));
     correctRow_ = CellRow(client->findChild<QLabel*>("lblLetterWrong"));
 
@@ -230,6 +231,7 @@ void MainWindow::Render() {
     }
 
     cmdStart_->setEnabled(form.cmdStart.Enabled);
+    KeepInputMethodsOutOfTheTrial(!form.cmdStart.Enabled);
     if (form.cmdStart.FocusRequests != shownFocusRequests_) {
         shownFocusRequests_ = form.cmdStart.FocusRequests;
         Tell(form, cmdStart_);
@@ -331,6 +333,14 @@ void MainWindow::Tell(const Form& form, QWidget* target) {
         QAccessible::updateAccessibility(&announcement);
     }
 #endif
+}
+
+void MainWindow::KeepInputMethodsOutOfTheTrial(bool trialRuns) {
+    for (QLineEdit* box : textBoxes_) {
+        if (box->testAttribute(Qt::WA_InputMethodEnabled) == trialRuns) {
+            box->setAttribute(Qt::WA_InputMethodEnabled, !trialRuns);
+        }
+    }
 }
 
 void MainWindow::ArmTickTimer() {

@@ -62,6 +62,9 @@ private:
     QStringList Readout(const Form& form) const;
     // Gives `target` the focus, and tells what changed since last told.
     void Tell(const Form& form, QWidget* target);
+    // Input methods stay out of the text boxes while a trial runs, so that every letter typed
+    // there reaches the trial; outside a trial the boxes take Chinese input like any other.
+    void KeepInputMethodsOutOfTheTrial(bool trialRuns);
     void ArmTickTimer();
     Time Now() const;
 
@@ -79,6 +82,7 @@ private:
     QPushButton* cmdStart_ = nullptr;
     CellRow letterRow_{nullptr};
     CellRow correctRow_{nullptr};
+    QList<QLineEdit*> textBoxes_;
     // What the counters showed last: a counter box is rewritten only when its count changes,
     // so whatever the user typed into it stays until then.
     std::string shownDui_;

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Look.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QPalette>
+#include <QStyleFactory>
+
+namespace kavrel {
+
+QPalette LightPalette() {
+    // Spelled out: from Qt 6.5 on, Fusion's own palette turns dark on a dark desktop.
+    const QColor window(239, 239, 239);
+    const QColor dark = window.darker(150);
+    const QColor mid = window.darker(130);
+    const QColor shadow = dark.darker(135);
+    const QColor highlight(48, 140, 198);
+    QPalette palette(Qt::black, window, window.lighter(150), dark, mid, Qt::black, Qt::white,
+                     Qt::white, window);
+    palette.setColor(QPalette::Midlight, mid.lighter(110));
+    palette.setColor(QPalette::Shadow, shadow);
+    palette.setColor(QPalette::Highlight, highlight);
+    palette.setColor(QPalette::AlternateBase, QColor(247, 247, 247));
+    palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    palette.setColor(QPalette::Accent, highlight);
+#endif
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, QColor(190, 190, 190));
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Base, window);
+    palette.setColor(QPalette::Disabled, QPalette::Dark, QColor(209, 209, 209).darker(110));
+    palette.setColor(QPalette::Disabled, QPalette::Shadow, shadow.lighter(150));
+    palette.setColor(QPalette::Disabled, QPalette::Highlight, QColor(145, 145, 145));
+
+    // A colour left unset would be taken from the desktop's palette.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto colourRole = static_cast<QPalette::ColorRole>(role);
+            palette.setBrush(group, colourRole, palette.brush(group, colourRole));
+        }
+    }
+    return palette;
+}
+
+QFont InterfaceFont() {
+    // fonts-wqy-microhei: Latin and Simplified-Chinese shapes in one face, so the window's
+    // size does not depend on which Latin face a machine happens to have.
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(12);  // 9 pt at 96 dpi
+    return font;
+}
+
+void UseFixedLook() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Without a class name these also drop the fonts and palettes a desktop sets per kind of
+    // control (menus, buttons, text fields).
+    QApplication::setPalette(LightPalette());
+    QApplication::setFont(InterfaceFont());
+}
+
+}  // namespace kavrel

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QFont;
+class QPalette;
+
+namespace kavrel {
+
+// The window is a fixed pixel layout and looks as designed in one look only: Qt's own Fusion
+// style, the light colours it was drawn with, and one interface font with Simplified-Chinese
+// shapes at 12 px. A desktop's style, colour scheme and font settings are set aside; only its
+// scale factor still applies, to the whole window alike. Call once the application object
+// exists, before any window is built.
+void UseFixedLook();
+
+// Fusion's light palette, every colour set, so that nothing of a desktop's palette shows through.
+QPalette LightPalette();
+
+// The toolkit's default interface font as the window has it, wherever the layout stores no font.
+QFont InterfaceFont();
+
+}  // namespace kavrel
