@@ -2,6 +2,7 @@
 #include "PlatformStart.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QString>
 #include <cstdio>
@@ -36,9 +37,16 @@ void ReleaseHeld() {
     held.clear();
 }
 
+// Before the application object exists, Qt 6.8 names the platform it is going to try (and warns
+// of a locale that is not UTF-8 then); only with the object is the name that of a platform up.
+bool PlatformStarting() {
+    return !platformUp &&
+           (QCoreApplication::instance() == nullptr || QGuiApplication::platformName().isEmpty());
+}
+
 void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     std::unique_lock lock(heldMutex);
-    if (!platformUp && QGuiApplication::platformName().isEmpty()) {
+    if (PlatformStarting()) {
         if (type == QtFatalMsg) {
             std::fputs(
                 "kavrel: cannot open the window: no display (set DISPLAY or WAYLAND_DISPLAY, or "

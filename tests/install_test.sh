@@ -42,6 +42,11 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
   "$prefix/share/metainfo/$id.metainfo.xml" || { echo "metainfo does not launch $id.desktop"; exit 1; }
 
 desktop-file-validate "$desktop"
-# Strict: a warning or a note is a defect here too; only pedantic remarks pass.
-appstreamcli validate --no-net --strict "$prefix/share/metainfo/$id.metainfo.xml"
+# Strict: a warning or a note is a defect here too; only pedantic remarks pass. The developer is
+# named in AppStream 1.0's <developer> tag, which AppStream 0.16 (Debian 12) does not know yet;
+# there a note on an unknown tag is let pass.
+older=()
+version=$(appstreamcli --version | grep -o '[0-9][0-9.]*' | head -n 1)
+[ "${version%%.*}" -ge 1 ] || older=(--override=unknown-tag=pedantic)
+appstreamcli validate --no-net --strict "${older[@]}" "$prefix/share/metainfo/$id.metainfo.xml"
 echo "installed tree is complete and valid"

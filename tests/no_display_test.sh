@@ -5,13 +5,19 @@
 # Usage: no_display_test.sh PROGRAM
 set -uo pipefail
 program=$1
-headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LANG -u LC_ALL)
 line='kavrel: cannot open the window: no display (set DISPLAY or WAYLAND_DISPLAY, or run it in a desktop session)'
 
-errors=$("${headless[@]}" "$program" 2>&1 >/dev/null)
-status=$?
-[ "$status" -eq 1 ] || { echo "no display: exit status $status, not 1"; exit 1; }
-[ "$errors" = "$line" ] || { printf 'no display: standard error was\n%s\n' "$errors"; exit 1; }
+# Whatever the locale: before its platform starts, Qt warns of one that is not UTF-8 (none, as in
+# a fresh root shell; C; one that is not installed).
+for locale in LANG=C.UTF-8 '' LANG=C LANG=xx_YY.UTF-8 LC_ALL=C; do
+  errors=$("${headless[@]}" ${locale:+"$locale"} "$program" 2>&1 >/dev/null)
+  status=$?
+  [ "$status" -eq 1 ] ||
+    { printf 'no display, %s: exit status %s\n%s\n' "${locale:-no LANG}" "$status" "$errors"; exit 1; }
+  [ "$errors" = "$line" ] ||
+    { printf 'no display, %s: standard error was\n%s\n' "${locale:-no LANG}" "$errors"; exit 1; }
+done
 
 # The first platform on the list is missing: Qt warns and opens the window offscreen, where it
 # stays until the time is up (124). Nothing is said after the warning (a runtime folder is given,

@@ -38,7 +38,9 @@ std::optional<char> CapitalLetter(char32_t key) {
 
 // The three timers with their tick handlers.
 struct TimerTick {
-    Timer Form::*timer;
+    // A named member-pointer type: clang-format 14 and 19 space "Timer Form::*timer" differently.
+    using FormTimer = Timer Form::*;
+    FormTimer timer;
     void (Trial::*handler)();
 };
 constexpr TimerTick TimerTicks[] = {
