@@ -8,6 +8,9 @@
 
 namespace kavrel {
 
+namespace {
+
+// Fusion's light palette, every colour set, so that nothing of a desktop's palette shows through.
 QPalette LightPalette() {
     // Spelled out: from Qt 6.5 on, Fusion's own palette turns dark on a dark desktop.
     const QColor window(239, 239, 239);
@@ -43,6 +46,7 @@ QPalette LightPalette() {
     return palette;
 }
 
+// The toolkit's default interface font as the window has it, wherever the layout stores no font.
 QFont InterfaceFont() {
     // fonts-wqy-microhei: Latin and Simplified-Chinese shapes in one face, so the window's
     // size does not depend on which Latin face a machine happens to have.
@@ -50,6 +54,8 @@ QFont InterfaceFont() {
     font.setPixelSize(12);  // 9 pt at 96 dpi
     return font;
 }
+
+}  // namespace
 
 void UseFixedLook() {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

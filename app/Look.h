@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-class QFont;
-class QPalette;
-
 namespace kavrel {
 
 // The window is a fixed pixel layout and looks as designed in one look only: Qt's own Fusion
@@ -12,11 +9,5 @@ namespace kavrel {
 // scale factor still applies, to the whole window alike. Call once the application object
 // exists, before any window is built.
 void UseFixedLook();
-
-// Fusion's light palette, every colour set, so that nothing of a desktop's palette shows through.
-QPalette LightPalette();
-
-// The toolkit's default interface font as the window has it, wherever the layout stores no font.
-QFont InterfaceFont();
 
 }  // namespace kavrel

@@ -37,4 +37,10 @@ QLabel* CellRow::Cell(int index) const {
     return index >= 0 && index < UpperBound() ? cells_[index] : nullptr;
 }
 
+int CellRow::IndexOf(const QWidget* widget) const {
+    const auto found = std::find(cells_.begin(), cells_.end(), widget);
+    return widget != nullptr && found != cells_.end() ? static_cast<int>(found - cells_.begin())
+                                                      : -1;
+}
+
 }  // namespace kavrel

@@ -6,6 +6,7 @@
 #include "trial/ControlArray.h"
 
 class QLabel;
+class QWidget;
 
 namespace kavrel {
 
@@ -18,6 +19,8 @@ public:
     void Show(const ControlArray& row);
     // The widget of a loaded element, or nullptr.
     QLabel* Cell(int index) const;
+    // The element whose widget `widget` is, or -1.
+    int IndexOf(const QWidget* widget) const;
     // One past the highest element with a widget.
     int UpperBound() const { return static_cast<int>(cells_.size()); }
 

@@ -245,12 +245,10 @@ void MainWindow::Render() {
 
 void MainWindow::KeepFocusOnTheWindowsSide(const Form& form) {
     QWidget* focused = focusWidget();
-    bool leaving = focused == cmdStart_ && !form.cmdStart.Enabled;
-    for (int i = 0; i < letterRow_.UpperBound(); ++i) {
-        if (focused != nullptr && focused == letterRow_.Cell(i)) {
-            leaving = !form.lblLetter.IsLoaded(i) || !form.lblLetter[i].Visible;
-        }
-    }
+    const int cell = letterRow_.IndexOf(focused);
+    const bool leaving =
+        (focused == cmdStart_ && !form.cmdStart.Enabled) ||
+        (cell >= 0 && (!form.lblLetter.IsLoaded(cell) || !form.lblLetter[cell].Visible));
     // A focused control that is disabled, hidden or deleted hands the focus on to the next one
     // in the tab order: Exit, where a stray Space during the recall would end the program.
     if (leaving) {
@@ -259,22 +257,14 @@ void MainWindow::KeepFocusOnTheWindowsSide(const Form& form) {
 }
 
 bool MainWindow::IsParked(const QWidget* focused) const {
-    if (focused == label1_) {
-        return true;
-    }
-    for (int i = 0; i < letterRow_.UpperBound(); ++i) {
-        if (focused != nullptr && focused == letterRow_.Cell(i)) {
-            return true;
-        }
-    }
-    return false;
+    return focused == label1_ || letterRow_.IndexOf(focused) >= 0;
 }
 
 QWidget* MainWindow::LatestStep() const {
     for (int i = letterRow_.UpperBound() - 1; i >= 0; --i) {
-        const QLabel* cell = letterRow_.Cell(i);
+        QLabel* cell = letterRow_.Cell(i);
         if (cell != nullptr && !cell->isHidden() && !cell->text().isEmpty()) {
-            return letterRow_.Cell(i);
+            return cell;
         }
     }
     return label1_;
