@@ -458,8 +458,10 @@ private slots:
             QThread::msleep(5);
         }
         QVERIFY(blanked);
+        // Half the display time apart at least: letters replayed after the stall come together,
+        // while a busy machine can paint one letter late by a tenth of a second or more.
         for (int i = 1; i < 8; ++i) {
-            QVERIFY2(onset[i] - onset[i - 1] >= 400,
+            QVERIFY2(onset[i] - onset[i - 1] >= 250,
                      qPrintable(QString("letter %1 came %2 ms after letter %3")
                                     .arg(i)
                                     .arg(onset[i] - onset[i - 1])
