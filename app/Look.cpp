@@ -2,9 +2,12 @@
 #include "Look.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFont>
 #include <QPalette>
+#include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 namespace kavrel {
 
@@ -55,14 +58,69 @@ QFont InterfaceFont() {
     return font;
 }
 
+void Apply() {
+    if (QApplication::style()->name() != QStringLiteral("fusion")) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    }
+    const QPalette palette = LightPalette();
+    const QFont font = InterfaceFont();
+    // Without a class name these also drop the fonts a desktop sets per kind of control (menus,
+    // buttons, text fields), and its palettes too when the palette changes.
+    QApplication::setPalette(palette);
+    QApplication::setFont(font);
+    // A kind of control that still has a palette of its own takes the window's; then every
+    // control resolves its palette and font again, since one whose window's palette or font came
+    // back unchanged would keep what a theme gave its kind meanwhile.
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (QApplication::palette(widget) != palette) {
+            QApplication::setPalette(palette, widget->metaObject()->className());
+        }
+    }
+    QEvent paletteChange(QEvent::ApplicationPaletteChange);
+    QEvent fontChange(QEvent::ApplicationFontChange);
+    for (QWidget* widget : QApplication::allWidgets()) {
+        QCoreApplication::sendEvent(widget, &paletteChange);
+        QCoreApplication::sendEvent(widget, &fontChange);
+    }
+}
+
+// A platform theme may hand the program its style, palette or font at any moment, not only at
+// start-up: qt6ct does so from a queued call once the event loop runs, KDE's whenever the
+// desktop's settings change. The fixed look is put back as soon as the theme's change is done,
+// before the window is painted again.
+class LookKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (!applying_ && !pending_ &&
+            (type == QEvent::ApplicationFontChange || type == QEvent::ApplicationPaletteChange ||
+             type == QEvent::StyleChange)) {
+            pending_ = true;
+            QMetaObject::invokeMethod(this, &LookKeeper::Restore, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void Restore() {
+        applying_ = true;
+        Apply();
+        applying_ = false;
+        pending_ = false;
+    }
+
+    bool applying_ = false;
+    bool pending_ = false;
+};
+
 }  // namespace
 
 void UseFixedLook() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    // Without a class name these also drop the fonts and palettes a desktop sets per kind of
-    // control (menus, buttons, text fields).
-    QApplication::setPalette(LightPalette());
-    QApplication::setFont(InterfaceFont());
+    Apply();
+    qApp->installEventFilter(new LookKeeper(qApp));
 }
 
 }  // namespace kavrel

@@ -281,6 +281,27 @@ QStringList ClippedCaptions(const MainWindow& window, const QStringList& lineTex
     }
     return clipped;
 }
+
+// Run a second time as on a dark desktop with a large font in another style: what a platform
+// theme hands every program, app-wide and per kind of control.
+bool OnADarkDesktop() {
+    return qEnvironmentVariable("KAVREL_TEST_DESKTOP") == "dark, 14 pt";
+}
+
+void HandOutTheDarkDesktop() {
+    QFont font = QApplication::font();
+    font.setPointSize(14);
+    font.setItalic(true);
+    const QPalette dark(QColor(53, 53, 53));
+    QApplication::setStyle(QStringLiteral("windows"));
+    QApplication::setFont(font);
+    QApplication::setPalette(dark);
+    for (const char* kind : {"QPushButton", "QRadioButton", "QGroupBox", "QLineEdit", "QMenuBar",
+                             "QMessageBox", "QLabel"}) {
+        QApplication::setFont(font, kind);
+        QApplication::setPalette(dark, kind);
+    }
+}
 }  // namespace
 
 class WindowTest : public QObject {
@@ -292,20 +313,8 @@ class WindowTest : public QObject {
 
 private slots:
     void initTestCase() {
-        // Run a second time as on a dark desktop with a large font (a non-default style comes
-        // with QT_STYLE_OVERRIDE): what a platform theme hands every program before it starts.
-        if (qEnvironmentVariable("KAVREL_TEST_DESKTOP") == "dark, 14 pt") {
-            QFont font = QApplication::font();
-            font.setPointSize(14);
-            font.setItalic(true);
-            const QPalette dark(QColor(53, 53, 53));
-            QApplication::setFont(font);
-            QApplication::setPalette(dark);
-            for (const char* kind : {"QPushButton", "QRadioButton", "QGroupBox", "QLineEdit",
-                                     "QMenuBar", "QMessageBox", "QLabel"}) {
-                QApplication::setFont(font, kind);
-                QApplication::setPalette(dark, kind);
-            }
+        if (OnADarkDesktop()) {
+            HandOutTheDarkDesktop();
         }
         kavrel::UseFixedLook();
         kavrel::InstallFontSubstitutes();
@@ -317,6 +326,12 @@ private slots:
         window_.emplace(*letters_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowActive(&*window_));
+        if (OnADarkDesktop()) {
+            // Once more with the window up, as qt6ct applies its settings once the event loop
+            // runs.
+            HandOutTheDarkDesktop();
+            QCoreApplication::sendPostedEvents();
+        }
     }
 
     void cleanup() {
@@ -362,7 +377,9 @@ private slots:
         QWidget* client = window.clientArea();
         QCOMPARE(client->size(), QSize(692, 361));
         QCOMPARE(client->y(), window.menuBar()->height());
-        QCOMPARE(client->palette().color(QPalette::Window), QColor(128, 255, 128));
+        // Painted, not only set: a free spot right of the letter row.
+        QCOMPARE(window.grab().toImage().pixelColor(client->mapTo(&window, QPoint(600, 100))),
+                 QColor(128, 255, 128));
 
         const std::vector<Designed> layout = DesignedLayout();
         for (const Designed& designed : layout) {
