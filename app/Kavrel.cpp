@@ -2,6 +2,7 @@
 #include "Kavrel.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include "Fonts.h"
 #include "HelpMessage.h"
@@ -22,6 +23,11 @@ int RunKavrel(int argc, char* argv[], const std::function<void(QWidget& window)>
 
     ClockSeededRandom random;
     MainWindow frmMain(random);
+#ifdef Q_OS_WIN
+    // Windows then shows the program file's own icon, in the size each place asks for (title
+    // bar, taskbar, Alt+Tab), instead of the 16 px picture enlarged.
+    frmMain.setWindowIcon(QIcon());
+#endif
     QObject::connect(&frmMain, &MainWindow::helpRequested, &frmMain,
                      [&frmMain] { ShowHelp(&frmMain); });
     frmMain.show();

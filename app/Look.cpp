@@ -49,11 +49,16 @@ QPalette LightPalette() {
     return palette;
 }
 
-// The toolkit's default interface font as the window has it, wherever the layout stores no font.
+// The toolkit's default interface font as the window has it, wherever the layout stores no font:
+// Windows' own interface face for Chinese where the machine has it; elsewhere WenQuanYi Micro
+// Hei (fonts-wqy-microhei, carried by the Windows program), Latin and Simplified-Chinese shapes
+// in one face, so that the window's size does not depend on which Latin face a machine happens
+// to have.
+constexpr char InterfaceFace[] = "Microsoft YaHei UI";
+constexpr char InterfaceSubstitute[] = "WenQuanYi Micro Hei";
+
 QFont InterfaceFont() {
-    // fonts-wqy-microhei: Latin and Simplified-Chinese shapes in one face, so the window's
-    // size does not depend on which Latin face a machine happens to have.
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    QFont font(QString::fromUtf8(InterfaceFace));
     font.setPixelSize(12);  // 9 pt at 96 dpi
     return font;
 }
@@ -119,6 +124,8 @@ private:
 }  // namespace
 
 void UseFixedLook() {
+    QFont::insertSubstitution(QString::fromUtf8(InterfaceFace),
+                              QString::fromUtf8(InterfaceSubstitute));
     Apply();
     qApp->installEventFilter(new LookKeeper(qApp));
 }

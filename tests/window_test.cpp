@@ -105,7 +105,7 @@ struct Designed {
     QString name;
     QString container;
     QRectF pixels;
-    QString face;  // empty: the toolkit's default interface font, 9 pt WenQuanYi Micro Hei
+    QString face;  // empty: the toolkit's default interface font, 9 pt Microsoft YaHei UI
     double points;
     bool bold;
     QColor text;        // what the control's text is drawn in
@@ -169,7 +169,7 @@ QString Describe(const QString& name, const QString& container, QRect rect, cons
 QString Describe(const Designed& designed) {
     // Points at 96 dpi.
     return Describe(designed.name, designed.container, designed.pixels.toRect(),
-                    designed.face.isEmpty() ? "WenQuanYi Micro Hei" : designed.face,
+                    designed.face.isEmpty() ? "Microsoft YaHei UI" : designed.face,
                     qRound(designed.points * 96 / 72), designed.bold, designed.text,
                     designed.background, designed.takesFocus, designed.selected);
 }

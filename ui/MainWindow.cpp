@@ -53,8 +53,10 @@ MainWindow::MainWindow(RandomSource& random, QWidget* parent)
     setObjectName("frmMain");
     setWindowTitle(QString::fromUtf8(StoredWindow.title));
     setWindowIcon(QIcon(":/kavrel/kavrel-16.png"));
-    // The layout does not follow another size: no maximizing, no resizing.
+    // The layout does not follow another size: no maximizing, no resizing, and where the
+    // platform draws the frame (Windows), a fixed one that offers no edge to drag.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     BuildLayout();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     WireHandlers();
