@@ -8,12 +8,14 @@
 #include "HelpMessage.h"
 #include "Locale.h"
 #include "Look.h"
+#include "XWayland.h"
 #include "trial/RandomSource.h"
 #include "ui/MainWindow.h"
 
 namespace kavrel {
 
 int RunKavrel(int argc, char* argv[], const std::function<void(QWidget& window)>& shown) {
+    UseXWaylandUnderGnome();
     QApplication application(argc, argv);
     // Ties the window to its launcher entry and icon where the desktop asks for it.
     QGuiApplication::setDesktopFileName("io.github.kavrel.Kavrel");
