@@ -22,6 +22,7 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Kavrel"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails nevershow
+BrandingText "Kavrel ${DISPLAY_VERSION}"
 ShowUninstDetails nevershow
 
 VIProductVersion "${VERSION}.0"
