@@ -689,9 +689,14 @@ private slots:
         // around and 26 px above its inside, while openbox draws its own, 1 px around and 20 px
         // above, which so stands 2 px below the centre.
         const int offCentre = OtherProgram() ? 3 : 1;
-        QTRY_VERIFY_WITH_TIMEOUT(
+        const auto where = [&] {
+            QString text;
+            QDebug(&text) << "frame" << frame() << "around" << x_.Geometry(*window);
+            return text;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(
             frame().isValid() && (frame().center() - screenCentre).manhattanLength() <= offCentre,
-            Patience);
+            qPrintable(where()), Patience);
         QVERIFY(frame().height() > x_.Geometry(*window).height());  // the title bar stands above
 
         const std::vector<std::uint32_t> offered = x_.Property(*window, "_NET_WM_ALLOWED_ACTIONS");
