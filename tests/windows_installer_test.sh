@@ -11,7 +11,7 @@ setup=$(realpath "${1:?usage: windows_installer_test.sh SETUP.exe}")
 work=$(mktemp -d)
 # Wine makes no launchers on the host for the shortcuts (winemenubuilder), which would stay.
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap '{ wineserver -k || true; } 2>/dev/null; rm -rf "$work"' EXIT
 
 fail() {
   echo "FAIL: $*" >&2
