@@ -686,8 +686,9 @@ private slots:
         };
         const QPoint screenCentre = x_.Geometry(x_.Root()).center();
         // Another build is the Windows one, under Wine: it centres the frame Windows would draw,
-        // whose title bar is not openbox's (Wine 8 makes it 26 px with the border, Wine 10 more,
-        // openbox 19), so openbox's frame can stand below the centre by up to half of its own.
+        // whose title bar is not openbox's (Wine 8 makes it 26 px with the border, Wine 10
+        // more, openbox 18 to 20), so openbox's frame can stand below the centre by up to half
+        // of its own.
         const auto centred = [&] {
             const QPoint off = frame().center() - screenCentre;
             const int titleBar = x_.Geometry(*window).top() - frame().top();
