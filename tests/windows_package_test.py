@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The Windows zip as a user and Windows see it: one folder Kavrel holding a 64-bit GUI program
 with its version record and icon, and every library that program and its libraries load, but
-Windows' own.
+Windows' own, none of them holding a path of the machine that built them.
 
 Usage: tests/windows_package_test.py kavrel-VERSION-windows-x64.zip
 """
+import os
 import sys
 import zipfile
 
@@ -34,10 +35,16 @@ with zipfile.ZipFile(sys.argv[1]) as archive:
                    "fonts/wqy-microhei.ttc", "licenses/Kavrel.txt", "licenses/qt6-base.txt"):
         check("Kavrel/" + needed in names, "Kavrel/" + needed + " in the zip")
     shipped = {name.rsplit("/", 1)[-1].lower() for name in names if name.endswith(".dll")}
+    # A path of this machine in a library makes every machine's program a different one.
+    machine = {os.path.expanduser("~"), os.environ.get("KAVREL_CACHE", ""),
+               os.environ.get("XDG_CACHE_HOME", ""), os.getcwd()} - {"", "/"}
     libraries = {}
     for name in names:
         if name.endswith((".exe", ".dll")):
-            libraries[name] = pefile.PE(data=archive.read(name), fast_load=True)
+            data = archive.read(name)
+            libraries[name] = pefile.PE(data=data, fast_load=True)
+            for path in machine:
+                check(path.encode() + b"/" not in data, f"{name} free of {path}")
 
 program = libraries["Kavrel/Kavrel.exe"]
 check(program.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "x64")
