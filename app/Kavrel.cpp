@@ -16,9 +16,10 @@ namespace kavrel {
 
 int RunKavrel(int argc, char* argv[], const std::function<void(QWidget& window)>& shown) {
     UseXWaylandUnderGnome();
+    KeepTheTitleBarLight();
     QApplication application(argc, argv);
     // Ties the window to its launcher entry and icon where the desktop asks for it.
-    QGuiApplication::setDesktopFileName("io.github.kavrel.Kavrel");
+    QGuiApplication::setDesktopFileName(QStringLiteral(KAVREL_APP_ID));
     UseFixedLook();
     InstallFontSubstitutes();
     UseChineseLocale();

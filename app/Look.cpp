@@ -130,4 +130,12 @@ void UseFixedLook() {
     qApp->installEventFilter(new LookKeeper(qApp));
 }
 
+void KeepTheTitleBarLight() {
+#ifdef Q_OS_WIN
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "windows:darkmode=0");
+    }
+#endif
+}
+
 }  // namespace kavrel

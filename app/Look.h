@@ -10,4 +10,9 @@ namespace kavrel {
 // whole window alike. Call once the application object exists, before any window is built.
 void UseFixedLook();
 
+// Windows in its dark app mode: the title bar stays light over the light window, as Windows
+// draws it for a program that has no dark look, where Qt would darken it. A platform the user
+// names keeps Qt's choice. Call before the application object is built, which reads it.
+void KeepTheTitleBarLight();
+
 }  // namespace kavrel

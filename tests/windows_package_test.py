@@ -1,14 +1,19 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The Windows zip as a user and Windows see it: one folder Kavrel holding a 64-bit GUI program
-with its version record and icon, and every library that program and its libraries load, but
-Windows' own, none of them holding a path of the machine that built them.
+"""The Windows zip and installer as a user and Windows see them: one folder Kavrel holding a
+64-bit GUI program with its version record and icon, and every library that program and its
+libraries load but Windows 10's own, all on one C runtime, none of them holding a path of the
+machine that built them or the time it did (only SOURCE_DATE_EPOCH, or the last commit's time,
+or zero); an installer that Windows draws sharp at any display scale.
 
-Usage: tests/windows_package_test.py kavrel-VERSION-windows-x64.zip
+Usage: tests/windows_package_test.py kavrel-VERSION-windows-x64.zip kavrel-VERSION-windows-x64-setup.exe
 """
 import os
+import re
+import subprocess
 import sys
 import zipfile
+import zlib
 
 import pefile
 
@@ -18,6 +23,40 @@ failures = []
 def check(condition, what):
     if not condition:
         failures.append(what)
+
+
+# What every Windows 10 has, and the program and Qt may load without carrying it.
+WINDOWS = {"advapi32.dll", "authz.dll", "comdlg32.dll", "d3d11.dll", "d3d12.dll", "d3d9.dll",
+           "dcomp.dll", "dwmapi.dll", "dwrite.dll", "dxgi.dll", "gdi32.dll", "imm32.dll",
+           "kernel32.dll", "mpr.dll", "msvcrt.dll", "netapi32.dll", "ntdll.dll", "ole32.dll",
+           "oleaut32.dll", "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
+           "userenv.dll", "uxtheme.dll", "version.dll", "winmm.dll", "ws2_32.dll", "wtsapi32.dll"}
+# The C runtime a library is built on: msvcrt or the universal one, never both in one process.
+RUNTIMES = {"msvcrt.dll": "msvcrt", "ucrtbase.dll": "ucrt"}
+
+# The one time a build may write: the packages' own, as dist/windows/pack sets it.
+source_date = int(os.environ.get("SOURCE_DATE_EPOCH") or subprocess.check_output(
+    ["git", "-C", os.path.dirname(os.path.abspath(__file__)), "log", "-1", "--format=%ct"]))
+
+
+def times(data, pe):
+    """Each time the file holds: its header's, its export table's, and that of every gzip
+    stream in it (Qt's MIME database)."""
+    yield "header", pe.FILE_HEADER.TimeDateStamp
+    pe.parse_data_directories(
+        directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_EXPORT"]])
+    if hasattr(pe, "DIRECTORY_ENTRY_EXPORT"):
+        yield "export table", pe.DIRECTORY_ENTRY_EXPORT.struct.TimeDateStamp
+    for found in re.finditer(rb"\x1f\x8b\x08", data):
+        try:
+            start = zlib.decompressobj(16 + zlib.MAX_WBITS).decompress(
+                data[found.start():found.start() + 4096], 1024)
+        except zlib.error:
+            start = b""
+        if len(start) < 1024:
+            continue  # three bytes that only look like a gzip header
+        yield f"gzip stream at {found.start()}", int.from_bytes(data[found.start() + 4:][:4],
+                                                                "little")
 
 
 def imports(pe):
@@ -45,17 +84,23 @@ with zipfile.ZipFile(sys.argv[1]) as archive:
             libraries[name] = pefile.PE(data=data, fast_load=True)
             for path in machine:
                 check(path.encode() + b"/" not in data, f"{name} free of {path}")
+            for what, time in times(data, libraries[name]):
+                check(time in (0, source_date), f"{name}: {what} time {time}, not {source_date}")
 
 program = libraries["Kavrel/Kavrel.exe"]
 check(program.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "x64")
 check(program.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"],
       "a GUI program, no console window")
 
-# Windows' own libraries come with Windows; Qt's and MinGW's must come with the program.
+# Windows' own libraries come with Windows; all others must come with the program.
+runtimes = set()
 for name, pe in libraries.items():
     for dll in imports(pe):
-        if dll.startswith(("qt6", "lib")):
-            check(dll in shipped, f"{dll}, which {name} loads, in the zip")
+        check(dll in shipped or dll in WINDOWS or dll.startswith("api-ms-win-"),
+              f"{dll}, which {name} loads, in the zip or in every Windows 10")
+        if dll in RUNTIMES or dll.startswith("api-ms-win-crt-"):
+            runtimes.add(RUNTIMES.get(dll, "ucrt"))
+check(len(runtimes) == 1, f"one C runtime, not {sorted(runtimes)}")
 
 program.parse_data_directories(
     directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
@@ -88,6 +133,17 @@ for kind in program.DIRECTORY_ENTRY_RESOURCE.entries:
                 width = raw[6 + 14 * i]
                 sizes.add(width or 256)
 check({16, 32, 48, 256} <= sizes, f"icons of 16 to 256 px, not {sorted(sizes)}")
+
+# The installer: DPI aware, so that Windows draws its pages at the display's scale rather than
+# stretching them blurred from 96 dpi.
+installer = pefile.PE(sys.argv[2])
+manifests = [entry for entry in installer.DIRECTORY_ENTRY_RESOURCE.entries
+             if entry.id == pefile.RESOURCE_TYPE["RT_MANIFEST"]]
+manifest = b""
+for entry in manifests:
+    data = entry.directory.entries[0].directory.entries[0].data.struct
+    manifest += installer.get_data(data.OffsetToData, data.Size)
+check(re.search(rb"<(\w+:)?dpiAware[^>]*>\s*true", manifest), "an installer aware of the DPI")
 
 for failure in failures:
     print("FAIL:", failure)
