@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,10 +14,12 @@
 #include <QtTest>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -242,6 +245,90 @@ QChar Read(const Alphabet& alphabet, const Glyph& glyph) {
     return nearest == alphabet.end() ? QChar() : nearest->first;
 }
 
+// Where a part of the screen holds black text: grey darker than a frame's, no colour of an icon
+// or a focus frame.
+QRect InkBounds(const QImage& image, QRect area) {
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (qGray(pixel.rgb()) < 160 && pixel.hsvSaturation() < 64) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+// The lines of text in a part of the screen, top to bottom, each as the bounds of its ink.
+QList<QRect> TextLines(const QImage& image, QRect area) {
+    QList<QRect> lines;
+    int top = -1;
+    for (int y = area.top(); y <= area.bottom() + 1; ++y) {
+        const bool inked = y <= area.bottom() &&
+                           InkBounds(image, QRect(area.left(), y, area.width(), 1)).isValid();
+        if (inked && top < 0) {
+            top = y;
+        } else if (!inked && top >= 0) {
+            lines << InkBounds(image, QRect(area.left(), top, area.width(), y - top));
+            top = -1;
+        }
+    }
+    return lines;
+}
+
+// A text as the free interface face draws it at a pixel size, cut to its ink.
+QImage Drawn(const QString& text, int pixelSize) {
+    QFont font("WenQuanYi Micro Hei");
+    font.setPixelSize(pixelSize);
+    QImage image(pixelSize * (text.size() + 2), pixelSize * 3, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(pixelSize, pixelSize * 2, text);
+    painter.end();
+    return image.copy(InkBounds(image, image.rect()));
+}
+
+// How alike two pictures of text are, from 1 down: the correlation of their ink, both brought to
+// half the size of the second, which evens out how two renderers place a glyph's edge.
+double Likeness(const QImage& seen, const QImage& drawn) {
+    const QSize size = drawn.size() / 2;
+    const QImage a = seen.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage b = drawn.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    std::vector<double> inkA, inkB;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            inkA.push_back(255 - qGray(a.pixel(x, y)));
+            inkB.push_back(255 - qGray(b.pixel(x, y)));
+        }
+    }
+    const double meanA = std::accumulate(inkA.begin(), inkA.end(), 0.0) / inkA.size();
+    const double meanB = std::accumulate(inkB.begin(), inkB.end(), 0.0) / inkB.size();
+    double ab = 0, aa = 0, bb = 0;
+    for (std::size_t i = 0; i < inkA.size(); ++i) {
+        ab += (inkA[i] - meanA) * (inkB[i] - meanB);
+        aa += (inkA[i] - meanA) * (inkA[i] - meanA);
+        bb += (inkB[i] - meanB) * (inkB[i] - meanB);
+    }
+    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0;
+}
+
+// Which of the texts a line of the screen shows: the one it is most like, if it is clearly like it.
+QString ReadLine(const QImage& line, const QStringList& texts, int pixelSize) {
+    QString best;
+    double bestLikeness = 0.7;
+    for (const QString& text : texts) {
+        const double likeness = Likeness(line, Drawn(text, pixelSize));
+        if (likeness > bestLikeness) {
+            best = text;
+            bestLikeness = likeness;
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 // The program the out-of-process cases start: this build's, or another given as a command line
@@ -290,6 +377,19 @@ class EndToEndTest : public QObject {
         }
         const WId window = found->section('\n', 0, 0).toULongLong();
         return !focus || Focus(window) ? std::optional(window) : std::nullopt;
+    }
+
+    // Another window the program shows with its title: the help box.
+    WId OtherWindow(const QProcess& program, WId window) {
+        const std::optional<QString> found =
+            Xdotool({"search", "--onlyvisible", "--pid", QString::number(program.processId()),
+                     "--name", "^ Kavrel$"});
+        for (const QString& id : found.value_or(QString()).split('\n')) {
+            if (id.toULongLong() != window) {
+                return id.toULongLong();
+            }
+        }
+        return 0;
     }
 
     // Where the program's client area stands on the screen: it fills the window below the menu
@@ -656,6 +756,60 @@ private slots:
                                     .arg(i - 1)));
         }
         QVERIFY(ClickExit(*window));
+        ExpectNormalExit(program);
+    }
+
+    // At the display's scale (KAVREL_E2E_DPI, 96 unless given: Windows' 100 %), the window grows
+    // as a whole, and the help box shows each paragraph of its prompt and its button's 确定 in
+    // Chinese, as read off the screen: not boxes where a face is missing, not Qt's English.
+    void theWindowAndItsHelpBoxAtTheDisplayScale() {
+        const qreal scale = qEnvironmentVariable("KAVREL_E2E_DPI", "96").toInt() / 96.0;
+        QProcess program;
+        const std::optional<WId> window = StartProgram(program);
+        QVERIFY(window);
+        const QSize inside = x_.Geometry(*window).size();
+        QCOMPARE(inside.width(), qRound(StoredWindow.clientSize.width() * scale));
+        // The client area is the window's green below the menu bar, at its left edge.
+        const auto client = [&] {
+            const QImage edge = x_.Grab(*window, QRect(0, 0, 1, inside.height()));
+            int rows = 0;
+            while (rows < inside.height() &&
+                   edge.pixel(0, inside.height() - 1 - rows) == StoredWindow.background) {
+                ++rows;
+            }
+            return rows;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(client(), qRound(StoredWindow.clientSize.height() * scale),
+                                  Patience);
+
+        const QPoint origin = x_.Geometry(*window).topLeft();
+        QVERIFY(ClickAt(origin + QPoint(qRound(12 * scale), (inside.height() - client()) / 2)));
+        WId box = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((box = OtherWindow(program, *window)) != 0, Patience);
+        const QRect boxArea(QPoint(), x_.Geometry(box).size());
+        // Right of the information icon, once the whole box has been painted.
+        const QRect textArea = boxArea.adjusted(qRound(60 * scale), 0, 0, 0);
+        QImage shown;
+        QTRY_COMPARE_WITH_TIMEOUT(TextLines(shown = x_.Grab(box, boxArea), textArea).size(), 6,
+                                  Patience);
+        const QList<QRect> lines = TextLines(shown, textArea);
+        const int pixelSize = qRound(12 * scale);
+        QStringList texts = HelpPrompt().split("\r\n\r\n");
+        texts << "确定"
+              << "OK";
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(ReadLine(shown.copy(lines[i]), texts, pixelSize), texts[i]);
+        }
+        // The button's caption, at the right of an icon where the platform gives its buttons one.
+        QRect caption = lines[5];
+        caption.setLeft(caption.right() + 1 - Drawn("确定", pixelSize).width());
+        QCOMPARE(ReadLine(shown.copy(InkBounds(shown, caption)), texts, pixelSize),
+                 QString("确定"));
+
+        QVERIFY(Focus(box) && Xdotool({"key", "Return"}));
+        QTRY_COMPARE_WITH_TIMEOUT(OtherWindow(program, *window), WId{0}, Patience);
+        QVERIFY(x_.Send(*window, *window, "WM_PROTOCOLS",
+                        {x_.Atom("WM_DELETE_WINDOW"), XCB_CURRENT_TIME}, XCB_EVENT_MASK_NO_EVENT));
         ExpectNormalExit(program);
     }
 

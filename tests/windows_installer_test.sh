@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer in a fresh Wine prefix, as a user with no administrator rights meets it:
 # a silent install into the user's own programs folder, with a Start-menu entry and no desktop
-# shortcut, listed among the installed programs; the installed program starts and ends with
-# status 0; installing again goes over the first; a silent uninstall leaves nothing behind.
+# shortcut, listed among the installed programs; installing again goes over the first; while the
+# installed program runs, neither installing again nor uninstalling changes anything, and both
+# end with a status other than 0; the program ends with status 0; a silent uninstall then leaves
+# nothing behind, once the program has ended and it has been installed over once more.
 # Needs an X display (run it through tests/xvfb-run.sh).
 # Usage: tests/windows_installer_test.sh SETUP.exe
 set -euo pipefail
@@ -47,18 +49,36 @@ for round in 1 2; do
   done
 done
 
-# The installed program opens its window, and 退  出 ends it with status 0.
+# The installed program opens its window. Meanwhile its files are in use: the installer and the
+# uninstaller (in its own folder, to give its status) refuse, and leave every file and the
+# programs list's entry as they were.
 wine "$folder/Kavrel.exe" &
 program=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^ Kavrel$' | head -n 1) ||
   fail "the installed program shows no window"
-# 退  出, centred at (52, 348) of the client area, which ends the window's X window.
+installed() {
+  snapshot
+  (cd "$folder" && find . -type f -exec sha256sum {} + | LC_ALL=C sort)
+  wine reg query "$key" 2>/dev/null | tr -d '\r'
+}
+refuses() {
+  local status=0
+  wine "$@" || status=$?
+  [ "$status" -ne 0 ] || fail "${1##*/} ended with status 0 while Kavrel ran"
+  installed | diff "$work/running" - >&2 || fail "${1##*/} changed the lines above while Kavrel ran"
+}
+installed >"$work/running"
+refuses "$setup" /S
+refuses "$folder/uninstall.exe" /S "_?=$(winepath -w "$folder")"
+
+# 退  出, centred at (52, 348) of the client area, ends the program with status 0.
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove $((X + 52)) $((Y + HEIGHT - 361 + 348)) click 1
 status=0
 timeout 30 tail --pid="$program" -f /dev/null || fail "the installed program did not end"
 wait "$program" || status=$?
 [ "$status" -eq 0 ] || fail "the installed program ended with status $status"
+wine "$setup" /S || fail "the installer failed once Kavrel had ended"
 
 wine "$folder/uninstall.exe" /S
 wineserver -w

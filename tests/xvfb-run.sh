@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private Xvfb server and passes its exit status through.
 # Exits 77 (a skip for CTest) when no X server can be started here, so a machine without one
-# never counts as a pass.
+# never counts as a pass. The screen is 1280 x 1024 px unless KAVREL_SCREEN gives another size.
 # Usage: tests/xvfb-run.sh command [arguments...]
 set -uo pipefail
 
@@ -24,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 # -displayfd lets the server pick a free display itself, so parallel runs never collide.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/display" \
+Xvfb -displayfd 3 -screen 0 "${KAVREL_SCREEN:-1280x1024}x24" -nolisten tcp -noreset 3>"$dir/display" \
   2>"$dir/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do
