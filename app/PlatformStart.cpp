@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,8 @@ std::mutex heldMutex;
 std::vector<HeldMessage> held;
 // Set for good: once the application object is gone its platform name is empty again.
 bool platformUp = false;
+// The platform the user asked for: -platform, else QT_QPA_PLATFORM; empty for Qt's choice.
+QString named;
 
 void ReleaseHeld() {
     platformUp = true;
@@ -44,15 +47,41 @@ bool PlatformStarting() {
            (QCoreApplication::instance() == nullptr || QGuiApplication::platformName().isEmpty());
 }
 
+[[noreturn]] void FailToStart(const QString& qtWords) {
+    if (named.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs(
+            "kavrel: cannot open the window: no display (set DISPLAY or WAYLAND_DISPLAY, or run it "
+            "in a desktop session)\n",
+            stderr);
+        std::_Exit(1);
+    }
+    // Qt names the plugin it could not find or load; a platform that loaded and failed only
+    // shows in what the user named.
+    QString platform = named;
+    static const QRegularExpression pluginName(QStringLiteral("Qt platform plugin \"([^\"]*)\""));
+    for (const HeldMessage& message : held) {
+        if (const QRegularExpressionMatch match = pluginName.match(message.text);
+            match.hasMatch()) {
+            platform = match.captured(1);
+        }
+    }
+    std::fprintf(stderr, "kavrel: cannot open the window: Qt's platform \"%s\" did not start\n",
+                 qUtf8Printable(platform));
+    for (const HeldMessage& message : held) {
+        qtHandler(message.type,
+                  QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+                  message.text);
+    }
+    std::fprintf(stderr, "%s\n", qUtf8Printable(qtWords));
+    std::_Exit(1);
+}
+
 void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     std::unique_lock lock(heldMutex);
     if (PlatformStarting()) {
         if (type == QtFatalMsg) {
-            std::fputs(
-                "kavrel: cannot open the window: no display (set DISPLAY or WAYLAND_DISPLAY, or "
-                "run it in a desktop session)\n",
-                stderr);
-            std::_Exit(1);
+            FailToStart(text);
         }
         held.push_back({type, context.category, text});
         return;
@@ -69,7 +98,13 @@ void ReleaseOnStart() {
 
 }  // namespace
 
-void GuardPlatformStart() {
+void GuardPlatformStart(int argc, char* argv[]) {
+    named = qEnvironmentVariable("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0) {
+            named = QString::fromLocal8Bit(argv[i + 1]);
+        }
+    }
     qtHandler = qInstallMessageHandler(Handle);
     // Called once the application object is built, by which time its platform is up.
     qAddPreRoutine(ReleaseOnStart);

@@ -9,6 +9,6 @@ int main(int argc, char* argv[]) {
 #ifdef _WIN32
     kavrel::HoldRunningMark();
 #endif
-    kavrel::GuardPlatformStart();
+    kavrel::GuardPlatformStart(argc, argv);
     return kavrel::RunKavrel(argc, argv);
 }
