@@ -10,6 +10,9 @@
 # Usage: tests/windows_installer_test.sh SETUP.exe
 set -euo pipefail
 setup=$(realpath "${1:?usage: windows_installer_test.sh SETUP.exe}")
+# The version the installer is named after, as the programs list shows it: 1.0.0 is 1.00.
+shown_version=$(basename "$setup" | sed -E 's/^kavrel-([0-9]+)\.([0-9]+)\..*/\1.\2/' |
+  awk -F. '{ printf "%d\\.%02d", $1, $2 }')
 work=$(mktemp -d)
 # Wine makes no launchers on the host for the shortcuts (winemenubuilder), which would stay.
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -43,7 +46,7 @@ for round in 1 2; do
   [ -f "$start_menu/Kavrel.lnk" ] || fail "round $round: no Start-menu entry"
   [ ! -e "$user/Desktop/Kavrel.lnk" ] || fail "round $round: a desktop shortcut nobody asked for"
   listing=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
-  for value in 'DisplayName.*Kavrel' 'DisplayVersion.*1\.00' 'DisplayIcon.*Kavrel\.exe,0' \
+  for value in 'DisplayName.*Kavrel' "DisplayVersion.*$shown_version" 'DisplayIcon.*Kavrel\.exe,0' \
     'EstimatedSize.*0x[0-9a-f]' 'QuietUninstallString.*uninstall\.exe" /S' 'Publisher'; do
     grep -q "$value" <<<"$listing" || fail "round $round: the programs list lacks $value"
   done

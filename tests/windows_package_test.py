@@ -34,6 +34,11 @@ WINDOWS = {"advapi32.dll", "authz.dll", "comdlg32.dll", "d3d11.dll", "d3d12.dll"
 # The C runtime a library is built on: msvcrt or the universal one, never both in one process.
 RUNTIMES = {"msvcrt.dll": "msvcrt", "ucrtbase.dll": "ucrt"}
 
+# The version the files are named after: the program's version record must show the same.
+major, minor, patch = map(int, re.search(r"kavrel-(\d+)\.(\d+)\.(\d+)-windows-x64\.zip$",
+                                         sys.argv[1]).groups())
+shown_version = f"{major}.{minor:02}"
+
 # The one time a build may write: the packages' own, as dist/windows/pack sets it.
 source_date = int(os.environ.get("SOURCE_DATE_EPOCH") or subprocess.check_output(
     ["git", "-C", os.path.dirname(os.path.abspath(__file__)), "log", "-1", "--format=%ct"]))
@@ -105,9 +110,9 @@ check(len(runtimes) == 1, f"one C runtime, not {sorted(runtimes)}")
 program.parse_data_directories(
     directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
 fixed = program.VS_FIXEDFILEINFO[0]
-check((fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0), "file version 1.0.0.0")
-check((fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0),
-      "product version 1.0.0.0")
+numeric = (major << 16 | minor, patch << 16)
+check((fixed.FileVersionMS, fixed.FileVersionLS) == numeric, f"file version {numeric}")
+check((fixed.ProductVersionMS, fixed.ProductVersionLS) == numeric, f"product version {numeric}")
 strings = {}
 translations = []
 for info in program.FileInfo[0]:
@@ -117,7 +122,7 @@ for info in program.FileInfo[0]:
             strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
     elif info.Key == b"VarFileInfo":
         translations += [var.entry for var in info.Var]
-expected = {"FileVersion": "1.00", "ProductVersion": "1.00", "InternalName": "Kavrel",
+expected = {"FileVersion": shown_version, "ProductVersion": shown_version, "InternalName": "Kavrel",
             "OriginalFilename": "Kavrel.exe", "FileDescription": "Kavrel"}
 for key, value in expected.items():
     check(strings.get(key) == value, f'{key} "{value}", not {strings.get(key)!r}')
