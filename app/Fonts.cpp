@@ -6,8 +6,9 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
+#include <cstring>
 
-#include "ui/StoredLayout.h"
+#include "Faces.h"
 
 namespace kavrel {
 
@@ -19,22 +20,13 @@ void InstallFontSubstitutes() {
         QFontDatabase::addApplicationFont(carried.filePath(file));
     }
 
-    struct Substitutes {
-        const char* face;
-        QStringList faces;
-    };
-    // A Windows that is not Chinese lists its Chinese faces by their English names only; since
-    // Vista its FangSong is 仿宋 (FangSong), no longer 仿宋_GB2312; LiSu comes with Office.
-    // Debian has no FangSong and no clerical face for Simplified Chinese: Kai faces are the
-    // nearest in spirit and cover GB2312.
-    const Substitutes substitutes[] = {
-        {faces::TimesNewRoman, {"Liberation Serif"}},        // fonts-liberation, same metrics
-        {faces::Song, {"SimSun", "AR PL SungtiL GB"}},       // fonts-arphic-gbsn00lp
-        {faces::FangSong, {"FangSong", "AR PL KaitiM GB"}},  // fonts-arphic-gkai00mp
-        {faces::Li, {"LiSu", "AR PL UKai CN"}},              // fonts-arphic-ukai
-    };
-    for (const Substitutes& s : substitutes) {
-        QFont::insertSubstitutions(QString::fromUtf8(s.face), s.faces);
+    // A Windows that is not Chinese lists its Chinese faces by their English names only.
+    for (const faces::Face& face : faces::OfTheLayout) {
+        QStringList substitutes{QString::fromUtf8(face.standIn)};
+        if (std::strcmp(face.windows, face.name) != 0) {
+            substitutes.prepend(QString::fromUtf8(face.windows));
+        }
+        QFont::insertSubstitutions(QString::fromUtf8(face.name), substitutes);
     }
 }
 

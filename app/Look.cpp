@@ -9,6 +9,8 @@
 #include <QStyleFactory>
 #include <QWidget>
 
+#include "Faces.h"
+
 namespace kavrel {
 
 namespace {
@@ -50,15 +52,12 @@ QPalette LightPalette() {
 }
 
 // The toolkit's default interface font as the window has it, wherever the layout stores no font:
-// Windows' own interface face for Chinese where the machine has it; elsewhere WenQuanYi Micro
-// Hei (fonts-wqy-microhei, carried by the Windows program), Latin and Simplified-Chinese shapes
-// in one face, so that the window's size does not depend on which Latin face a machine happens
-// to have.
-constexpr char InterfaceFace[] = "Microsoft YaHei UI";
-constexpr char InterfaceSubstitute[] = "WenQuanYi Micro Hei";
-
+// Windows' own interface face for Chinese where the machine has it; elsewhere its free stand-in
+// (dist/faces.tsv), carried by the Windows program, with Latin and Simplified-Chinese shapes in
+// one face, so that the window's size does not depend on which Latin face a machine happens to
+// have.
 QFont InterfaceFont() {
-    QFont font(QString::fromUtf8(InterfaceFace));
+    QFont font(QString::fromUtf8(faces::Interface.name));
     font.setPixelSize(12);  // 9 pt at 96 dpi
     return font;
 }
@@ -124,8 +123,8 @@ private:
 }  // namespace
 
 void UseFixedLook() {
-    QFont::insertSubstitution(QString::fromUtf8(InterfaceFace),
-                              QString::fromUtf8(InterfaceSubstitute));
+    QFont::insertSubstitution(QString::fromUtf8(faces::Interface.name),
+                              QString::fromUtf8(faces::Interface.standIn));
     Apply();
     qApp->installEventFilter(new LookKeeper(qApp));
 }

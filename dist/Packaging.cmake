@@ -18,8 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 # dpkg-shlibdeps finds the Qt libraries; what Qt loads at run time it cannot see: the platform
 # plugins, Qt's own translations, and the faces the font substitutes point at.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation,\
- fonts-arphic-gbsn00lp, fonts-arphic-gkai00mp, fonts-arphic-ukai, fonts-wqy-microhei")
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins qt6-translations-l10n
+  ${KAVREL_FACE_PACKAGES})
 # Without the theme's index a bare system's launchers may not find the icons.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 

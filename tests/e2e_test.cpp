@@ -279,7 +279,7 @@ QList<QRect> TextLines(const QImage& image, QRect area) {
 
 // A text as the free interface face draws it at a pixel size, cut to its ink.
 QImage Drawn(const QString& text, int pixelSize) {
-    QFont font("WenQuanYi Micro Hei");
+    QFont font(QString::fromUtf8(faces::Interface.standIn));
     font.setPixelSize(pixelSize);
     QImage image(pixelSize * (text.size() + 2), pixelSize * 3, QImage::Format_RGB32);
     image.fill(Qt::white);

@@ -595,11 +595,11 @@ private slots:
 
     void eachFaceOfTheLayoutIsDrawnByItsSubstitute() {
         const char* faces[][3] = {
-            {"cmdStart", "开始退出", "WenQuanYi Micro Hei"},  // the default font
-            {"lblLetter", "KAVREL", "Liberation Serif"},
-            {"Text1", "正确次数", "AR PL SungtiL GB"},
-            {"Label1", "点击开始", "AR PL KaitiM GB"},
-            {"Text3", "程序", "AR PL UKai CN"},
+            {"cmdStart", "开始退出", kavrel::faces::Interface.standIn},  // the default font
+            {"lblLetter", "KAVREL", kavrel::faces::TimesNewRoman.standIn},
+            {"Text1", "正确次数", kavrel::faces::Song.standIn},
+            {"Label1", "点击开始", kavrel::faces::FangSong.standIn},
+            {"Text3", "程序", kavrel::faces::Li.standIn},
         };
         for (const auto& [control, sample, family] : faces) {
             const QList<QGlyphRun> runs = GlyphRuns(Text(sample), Find(*window_, control)->font());

@@ -31,6 +31,10 @@ WINDOWS = {"advapi32.dll", "authz.dll", "comdlg32.dll", "d3d11.dll", "d3d12.dll"
            "kernel32.dll", "mpr.dll", "msvcrt.dll", "netapi32.dll", "ntdll.dll", "ole32.dll",
            "oleaut32.dll", "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
            "userenv.dll", "uxtheme.dll", "version.dll", "winmm.dll", "ws2_32.dll", "wtsapi32.dll"}
+# The free faces' files (dist/faces.tsv): the table's last column.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../dist/faces.tsv"),
+          encoding="utf-8") as table:
+    FACES = [row.rstrip("\n").split("\t")[-1] for row in table if not row.startswith("#")]
 # The C runtime a library is built on: msvcrt or the universal one, never both in one process.
 RUNTIMES = {"msvcrt.dll": "msvcrt", "ucrtbase.dll": "ucrt"}
 
@@ -73,10 +77,9 @@ def imports(pe):
 with zipfile.ZipFile(sys.argv[1]) as archive:
     names = archive.namelist()
     check(all(name.startswith("Kavrel/") for name in names), "everything in one folder Kavrel")
-    for needed in ("Kavrel.exe", "qt.conf", "platforms/qwindows.dll",
-                   "translations/qtbase_zh_CN.qm", "fonts/LiberationSerif-Regular.ttf",
-                   "fonts/gbsn00lp.ttf", "fonts/gkai00mp.ttf", "fonts/ukai.ttc",
-                   "fonts/wqy-microhei.ttc", "licenses/Kavrel.txt", "licenses/qt6-base.txt"):
+    for needed in ["Kavrel.exe", "qt.conf", "platforms/qwindows.dll",
+                   "translations/qtbase_zh_CN.qm", "licenses/Kavrel.txt", "licenses/qt6-base.txt"
+                   ] + ["fonts/" + os.path.basename(face) for face in FACES]:
         check("Kavrel/" + needed in names, "Kavrel/" + needed + " in the zip")
     shipped = {name.rsplit("/", 1)[-1].lower() for name in names if name.endswith(".dll")}
     # A path of this machine in a library makes every machine's program a different one.

@@ -7,6 +7,8 @@
 #include <array>
 #include <optional>
 
+#include "Faces.h"
+
 namespace kavrel {
 
 enum class ControlKind { LetterCell, Label, TextBox, Button, Frame, OptionButton, Line };
@@ -43,18 +45,12 @@ struct WindowSpec {
 
 inline constexpr WindowSpec StoredWindow{" Kavrel", {692, 361}, qRgb(128, 255, 128), "帮助"};
 
-// Font faces as the layout names them; the application maps each to an installed substitute.
-namespace faces {
-inline constexpr char TimesNewRoman[] = "Times New Roman";
-inline constexpr char Song[] = "宋体";
-inline constexpr char FangSong[] = "仿宋_GB2312";
-inline constexpr char Li[] = "隶书";
-}  // namespace faces
-
-constexpr FontSpec LetterFont{faces::TimesNewRoman, 48};
-constexpr FontSpec LineFont{faces::FangSong, 19};
-constexpr FontSpec CounterCaptionFont{faces::Song, 16, true};
-constexpr FontSpec CounterFont{faces::Song, 35};
+// The faces by the names the layout gives them (dist/faces.tsv); the application maps each to the
+// machine's.
+constexpr FontSpec LetterFont{faces::TimesNewRoman.name, 48};
+constexpr FontSpec LineFont{faces::FangSong.name, 19};
+constexpr FontSpec CounterCaptionFont{faces::Song.name, 16, true};
+constexpr FontSpec CounterFont{faces::Song.name, 35};
 
 // Stacking follows the table: later rows lie above earlier ones, so linCursor, after
 // lblLetter(0), is drawn over that opaque cell. The option buttons of Frame1 are stored at a
@@ -67,7 +63,7 @@ inline constexpr std::array<ControlSpec, 24> StoredControls{{
     {"Label1",         ControlKind::Label,        "label1",                      {8, 72, 673, 19},      LineFont,                    qRgb(0, 0, 192),   nullptr,   true,   false,   2},
     {"Label3",         ControlKind::Label,        "",                            {8, 176, 673, 19},     LineFont,                    qRgb(0, 0, 192),   nullptr,   true,   false,   4},
     {"linCursor",      ControlKind::Line,         "",                            {24, 120, 2, 40},      {},                          std::nullopt,      nullptr,   false,  false,  -1, "输入光标"},
-    {"Text3",          ControlKind::TextBox,      "Kavrel程序",                  {16, 8, 265, 43},      {faces::Li, 35, true},       qRgb(0, 0, 255),   nullptr,   true,   false,  17},
+    {"Text3",          ControlKind::TextBox,      "Kavrel程序",                  {16, 8, 265, 43},      {faces::Li.name, 35, true},      qRgb(0, 0, 255),   nullptr,   true,   false,  17},
     {"Text4",          ControlKind::TextBox,      "（初次练习时请先阅读帮助）",  {344, 32, 161, 18},    {},                          std::nullopt,      nullptr,   true,   false,  22},
     {"Text1",          ControlKind::TextBox,      "正确次数",                    {600, 200, 73, 25},    CounterCaptionFont,          std::nullopt,      nullptr,   true,   false,  15},
     {"dui",            ControlKind::TextBox,      "",                            {592, 232, 81, 37},    CounterFont,                 std::nullopt,      nullptr,   true,   false,  13, "正确次数"},

@@ -1,13 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The free faces the Windows program carries for the Windows ones a machine may lack, taken from
-# the Debian machine that builds it: the Linux program draws the same. Sets KAVREL_FACE_FILES.
+# the Debian machine that builds it (dist/faces.tsv): the Linux program draws the same. Sets
+# KAVREL_FACE_FILES.
 set(KAVREL_FACE_FILES)
-foreach(face
-    liberation/LiberationSerif-Regular.ttf   # Times New Roman
-    arphic-gbsn00lp/gbsn00lp.ttf             # 宋体
-    arphic-gkai00mp/gkai00mp.ttf             # 仿宋_GB2312
-    arphic/ukai.ttc                          # 隶书
-    wqy/wqy-microhei.ttc)                    # the interface font
+foreach(face ${KAVREL_FACE_FONTS})
   get_filename_component(name ${face} NAME)
   get_filename_component(folder ${face} DIRECTORY)
   find_file(KAVREL_FACE_${name} ${name} PATHS /usr/share/fonts/truetype/${folder}
