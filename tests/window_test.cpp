@@ -510,11 +510,14 @@ private slots:
             auto* option = Find<QRadioButton>(window, qPrintable(QString("Option%1").arg(number)));
             QTest::mouseClick(option, Qt::LeftButton);
             QVERIFY(option->isChecked());
-            const kavrel::OptionButton& button = kavrel::OptionButtons[number - 1];
-            QCOMPARE(button.setting == kavrel::OptionButton::Setting::LetterCount
-                         ? window.trial().variables().LetterCount
-                         : window.trial().form().Timer1.Interval().count(),
-                     button.value);
+            // As the user reads it: a number of letters, or a display time in seconds.
+            const QString caption = option->text();
+            if (caption.endsWith(QStringLiteral("秒"))) {
+                QCOMPARE(window.trial().form().Timer1.Interval().count(),
+                         qRound(caption.chopped(1).toDouble() * 1000));
+            } else {
+                QCOMPARE(window.trial().variables().LetterCount, caption.toInt());
+            }
         }
         QCOMPARE(window.trial().variables().LetterCount, 8);
         QCOMPARE(window.trial().NextDue(), std::nullopt);

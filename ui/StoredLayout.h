@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "Faces.h"
+#include "trial/Options.h"
 
 namespace kavrel {
 
@@ -63,7 +64,7 @@ inline constexpr std::array<ControlSpec, 24> StoredControls{{
     {"Label1",         ControlKind::Label,        "label1",                      {8, 72, 673, 19},      LineFont,                    qRgb(0, 0, 192),   nullptr,   true,   false,   2},
     {"Label3",         ControlKind::Label,        "",                            {8, 176, 673, 19},     LineFont,                    qRgb(0, 0, 192),   nullptr,   true,   false,   4},
     {"linCursor",      ControlKind::Line,         "",                            {24, 120, 2, 40},      {},                          std::nullopt,      nullptr,   false,  false,  -1, "输入光标"},
-    {"Text3",          ControlKind::TextBox,      "Kavrel程序",                  {16, 8, 265, 43},      {faces::Li.name, 35, true},      qRgb(0, 0, 255),   nullptr,   true,   false,  17},
+    {"Text3",          ControlKind::TextBox,      "Kavrel程序",                  {16, 8, 265, 43},      {faces::Li.name, 35, true},  qRgb(0, 0, 255),   nullptr,   true,   false,  17},
     {"Text4",          ControlKind::TextBox,      "（初次练习时请先阅读帮助）",  {344, 32, 161, 18},    {},                          std::nullopt,      nullptr,   true,   false,  22},
     {"Text1",          ControlKind::TextBox,      "正确次数",                    {600, 200, 73, 25},    CounterCaptionFont,          std::nullopt,      nullptr,   true,   false,  15},
     {"dui",            ControlKind::TextBox,      "",                            {592, 232, 81, 37},    CounterFont,                 std::nullopt,      nullptr,   true,   false,  13, "正确次数"},
@@ -72,16 +73,16 @@ inline constexpr std::array<ControlSpec, 24> StoredControls{{
     {"cmdStart",       ControlKind::Button,       "开  始",                      {16, 304, 73, 25},     {},                          std::nullopt,      nullptr,   true,   false,   1},
     {"cmdExit",        ControlKind::Button,       "退  出",                      {16, 336, 73, 25},     {},                          std::nullopt,      nullptr,   true,   false,   5},
     {"Frame1",         ControlKind::Frame,        "选择字母显示个数",            {96, 312, 185, 49},    {},                          std::nullopt,      nullptr,   true,   false,   6},
-    {"Option1",        ControlKind::OptionButton, "3",                           {8, 24, 28, 17},       {},                          std::nullopt,      "Frame1",  true,   true,    7},
-    {"Option2",        ControlKind::OptionButton, "4",                           {37, 24, 28, 17},      {},                          std::nullopt,      "Frame1",  true,   false,   8},
-    {"Option3",        ControlKind::OptionButton, "5",                           {65, 24, 28, 17},      {},                          std::nullopt,      "Frame1",  true,   false,   9},
-    {"Option4",        ControlKind::OptionButton, "6",                           {94, 24, 28, 17},      {},                          std::nullopt,      "Frame1",  true,   false,  10},
-    {"Option5",        ControlKind::OptionButton, "7",                           {123, 24, 28, 17},     {},                          std::nullopt,      "Frame1",  true,   false,  11},
-    {"Option6",        ControlKind::OptionButton, "8",                           {151, 24, 28, 17},     {},                          std::nullopt,      "Frame1",  true,   false,  12},
+    {"Option1",        ControlKind::OptionButton, OptionButtons[0].caption,      {8, 24, 28, 17},       {},                          std::nullopt,      "Frame1",  true,   true,    7},
+    {"Option2",        ControlKind::OptionButton, OptionButtons[1].caption,      {37, 24, 28, 17},      {},                          std::nullopt,      "Frame1",  true,   false,   8},
+    {"Option3",        ControlKind::OptionButton, OptionButtons[2].caption,      {65, 24, 28, 17},      {},                          std::nullopt,      "Frame1",  true,   false,   9},
+    {"Option4",        ControlKind::OptionButton, OptionButtons[3].caption,      {94, 24, 28, 17},      {},                          std::nullopt,      "Frame1",  true,   false,  10},
+    {"Option5",        ControlKind::OptionButton, OptionButtons[4].caption,      {123, 24, 28, 17},     {},                          std::nullopt,      "Frame1",  true,   false,  11},
+    {"Option6",        ControlKind::OptionButton, OptionButtons[5].caption,      {151, 24, 28, 17},     {},                          std::nullopt,      "Frame1",  true,   false,  12},
     {"Frame2",         ControlKind::Frame,        "选择字母显示时间",            {320, 312, 217, 49},   {},                          std::nullopt,      nullptr,   true,   false,  18},
-    {"Option7",        ControlKind::OptionButton, "0.5秒",                       {16, 16, 65, 25},      {},                          std::nullopt,      "Frame2",  true,   true,   19},
-    {"Option8",        ControlKind::OptionButton, "1秒",                         {88, 16, 49, 25},      {},                          std::nullopt,      "Frame2",  true,   false,  20},
-    {"Option9",        ControlKind::OptionButton, "1.5秒",                       {152, 16, 65, 25},     {},                          std::nullopt,      "Frame2",  true,   false,  21},
+    {"Option7",        ControlKind::OptionButton, OptionButtons[6].caption,      {16, 16, 65, 25},      {},                          std::nullopt,      "Frame2",  true,   true,   19},
+    {"Option8",        ControlKind::OptionButton, OptionButtons[7].caption,      {88, 16, 49, 25},      {},                          std::nullopt,      "Frame2",  true,   false,  20},
+    {"Option9",        ControlKind::OptionButton, OptionButtons[8].caption,      {152, 16, 65, 25},     {},                          std::nullopt,      "Frame2",  true,   false,  21},
 }};
 // clang-format on
 
