@@ -11,6 +11,7 @@
 #include "XWayland.h"
 #include "trial/RandomSource.h"
 #include "ui/MainWindow.h"
+#include "ui/SteadyClock.h"
 
 namespace kavrel {
 
@@ -25,7 +26,8 @@ int RunKavrel(int argc, char* argv[], const std::function<void(QWidget& window)>
     UseChineseLocale();
 
     ClockSeededRandom random;
-    MainWindow frmMain(random);
+    SteadyClock clock;
+    MainWindow frmMain(random, clock);
 #ifdef Q_OS_WIN
     // Windows then shows the program file's own icon, in the size each place asks for (title
     // bar, taskbar, Alt+Tab), instead of the 16 px picture enlarged.

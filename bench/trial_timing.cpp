@@ -52,6 +52,7 @@
 #include "tests/ScriptedLetters.h"
 #include "trial/Options.h"
 #include "ui/MainWindow.h"
+#include "ui/SteadyClock.h"
 
 namespace {
 
@@ -173,7 +174,7 @@ public:
             script_ += static_cast<char>(letter(engine));
         }
         letterSource_.Append(script_);
-        window_.emplace(letterSource_);
+        window_.emplace(letterSource_, clock_);
 
         connect(&*window_, &kavrel::MainWindow::formShown, this, [this] { OnFormShown(); });
         connect(&*window_, &kavrel::MainWindow::keyPreviewed, this,
@@ -230,7 +231,7 @@ private:
         window_->clientArea()->findChild<QRadioButton*>(name)->click();
     }
 
-    QLabel* Cell(int index) const { return window_->letterRow().Cell(index); }
+    QLabel* Cell(int index) const { return window_->lblLetter().Cell(index); }
 
     void BeginTrial() {
         ++trial_;
@@ -368,6 +369,7 @@ private:
     const Options& options_;
     std::string script_;
     kavrel::testing::ScriptedLetters letterSource_;
+    kavrel::SteadyClock clock_;
     std::optional<kavrel::MainWindow> window_;
     QWidget* cursor_ = nullptr;
     QEventLoop loop_;

@@ -30,6 +30,7 @@
 #include "app/HelpMessage.h"
 #include "trial/Texts.h"
 #include "ui/MainWindow.h"
+#include "ui/SteadyClock.h"
 #include "ui/StoredLayout.h"
 
 using namespace kavrel;
@@ -341,6 +342,8 @@ class EndToEndTest : public QObject {
     Q_OBJECT
 
     ClockSeededRandom random_;
+    // The one test that plays in real time.
+    SteadyClock clock_;
     std::unique_ptr<MainWindow> window_;
     int previewed_ = 0;
     XConnection x_;
@@ -480,7 +483,7 @@ private slots:
             return;
         }
         InstallFontSubstitutes();
-        window_ = std::make_unique<MainWindow>(random_);
+        window_ = std::make_unique<MainWindow>(random_, clock_);
         connect(window_.get(), &MainWindow::helpRequested, window_.get(),
                 [this] { ShowHelp(window_.get()); });
         connect(window_.get(), &MainWindow::keyPreviewed, this, [this] { ++previewed_; });
@@ -512,7 +515,7 @@ private slots:
         QCOMPARE(trial().variables(), before);
         QVERIFY(!Presenting() && !Recalling());
         QVERIFY(Child<QPushButton>("cmdStart")->isEnabled());
-        QVERIFY(!window_->letterRow().Cell(0)->isVisible());
+        QVERIFY(!window_->lblLetter().Cell(0)->isVisible());
     }
 
     void rightAnswerStartsTheNextTrial() {
@@ -535,7 +538,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(previewed_, previewed + 3, Patience);
         QVERIFY(Presenting());
         QCOMPARE(trial().variables().InputPos, 0);
-        const QLabel* first = window_->letterRow().Cell(0);
+        const QLabel* first = window_->lblLetter().Cell(0);
         QVERIFY(first->isVisible());
         QCOMPARE(first->text().toStdString(), trial().variables().TargetLetters.at(0));
         // A quicker display, mid-presentation; still slow enough that the count change of the
@@ -551,7 +554,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Child<QLineEdit>("cuo")->text(), QString("1"), Patience);
         QCOMPARE(Child<QLabel>("Label1")->text(), QString::fromUtf8(texts::WrongVerdict));
         for (int i = 0; i < 3; ++i) {
-            const QLabel* cell = window_->correctRow().Cell(i);
+            const QLabel* cell = window_->lblLetterWrong().Cell(i);
             QVERIFY(cell != nullptr && cell->isVisible());
             QCOMPARE(cell->pos(), QPoint(20 + 70 * i, 220));
             QCOMPARE(cell->text().toStdString(), shown.TargetLetters[i]);
@@ -561,8 +564,8 @@ private slots:
 
         QVERIFY(Xdotool({"key", "Return"}));
         QTRY_VERIFY_WITH_TIMEOUT(Presenting(), Patience);
-        QVERIFY(!window_->correctRow().Cell(0)->isVisible());
-        QCOMPARE(window_->correctRow().Cell(1), nullptr);
+        QVERIFY(!window_->lblLetterWrong().Cell(0)->isVisible());
+        QCOMPARE(window_->lblLetterWrong().Cell(1), nullptr);
         QCOMPARE(Dui(), QString("1"));
     }
 

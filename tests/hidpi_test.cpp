@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QtTest>
 
+#include "ManualClock.h"
 #include "app/Fonts.h"
 #include "app/Look.h"
 #include "trial/RandomSource.h"
@@ -25,7 +26,8 @@ private slots:
 
     void theLayoutKeepsItsLogicalPixelsAndDoublesItsDevicePixels() {
         ClockSeededRandom random;
-        MainWindow window(random);
+        testing::ManualClock clock;
+        MainWindow window(random, clock);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.devicePixelRatio(), 2.0);
@@ -47,7 +49,8 @@ private slots:
     // some 2 x 2 block of device pixels is not of one colour.
     void textIsDrawnAtTheDeviceResolution() {
         ClockSeededRandom random;
-        MainWindow window(random);
+        testing::ManualClock clock;
+        MainWindow window(random, clock);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* label = window.clientArea()->findChild<QLabel*>("Label1");

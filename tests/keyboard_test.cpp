@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "ManualClock.h"
 #include "ScriptedLetters.h"
 #include "app/Fonts.h"
 #include "app/HelpMessage.h"
@@ -75,7 +76,8 @@ private slots:
 
     void init() {
         letters_ = std::make_unique<testing::ScriptedLetters>("KPBXZ");
-        window_ = std::make_unique<MainWindow>(*letters_);
+        clock_ = std::make_unique<testing::ManualClock>();
+        window_ = std::make_unique<MainWindow>(*letters_, *clock_);
         connect(window_.get(), &MainWindow::helpRequested, window_.get(),
                 [this] { ShowHelp(window_.get()); });
         window_->show();
@@ -170,9 +172,10 @@ private slots:
     void letterCellsAnnounceTheirLetters() {
         window_->findChild<QWidget*>("cmdStart")->setFocus();
         QTest::keyClick(window_->windowHandle(), Qt::Key_Space);
-        QTRY_VERIFY_WITH_TIMEOUT(window_->trial().form().Timer2.Enabled(), 5000);
+        clock_->Advance(std::chrono::milliseconds{1500});
+        QVERIFY(window_->trial().form().Timer2.Enabled());
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(AccessibleName(window_->letterRow().Cell(i)), QString("KPB"[i]));
+            QCOMPARE(AccessibleName(window_->lblLetter().Cell(i)), QString("KPB"[i]));
         }
     }
 
@@ -182,7 +185,8 @@ private slots:
         Listener listener;
         QTest::keyClick(window_->windowHandle(), Qt::Key_Return);
         for (const char* typed : {"kpb", "x\bxzk"}) {
-            QTRY_VERIFY_WITH_TIMEOUT(window_->trial().form().tmrCursor.Enabled(), 5000);
+            clock_->Advance(std::chrono::milliseconds{2000});
+            QVERIFY(window_->trial().form().tmrCursor.Enabled());
             for (const char* key = typed; *key != '\0'; ++key) {
                 QTest::keyClick(window_->windowHandle(), *key);
             }
@@ -211,6 +215,7 @@ private:
     }
 
     std::unique_ptr<testing::ScriptedLetters> letters_;
+    std::unique_ptr<testing::ManualClock> clock_;
     std::unique_ptr<MainWindow> window_;
 };
 

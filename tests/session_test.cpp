@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "ManualClock.h"
 #include "ScriptedLetters.h"
 #include "app/Fonts.h"
 #include "app/HelpMessage.h"
@@ -24,7 +25,8 @@ private slots:
         for (int t = 0; t <= trials; ++t) {
             letters.Append("KPB");
         }
-        MainWindow window(letters);
+        testing::ManualClock clock;
+        MainWindow window(letters, clock);
         connect(&window, &MainWindow::helpRequested, &window, [&window] { ShowHelp(&window); });
         window.show();
         window.activateWindow();
@@ -39,7 +41,9 @@ private slots:
 
         QTest::keyClick(window.windowHandle(), Qt::Key_Return);
         for (int t = 0; t < trials; ++t) {
-            QTRY_VERIFY_WITH_TIMEOUT(window.trial().form().tmrCursor.Enabled(), 10000);
+            // Three letters of 0.5 s each, then the half second before the recall.
+            clock.Advance(std::chrono::milliseconds{2000});
+            QVERIFY(window.trial().form().tmrCursor.Enabled());
             const bool right = t % 2 == 0;
             for (char key : std::string(right ? "kpb" : "kpx")) {
                 QTest::keyClick(window.windowHandle(), key);

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "ManualClock.h"
 #include "ScriptedLetters.h"
 #include "app/Fonts.h"
 #include "app/HelpMessage.h"
@@ -29,7 +30,9 @@
 #include "ui/StoredLayout.h"
 
 using kavrel::MainWindow;
+using kavrel::testing::ManualClock;
 using kavrel::testing::ScriptedLetters;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -57,8 +60,8 @@ QString Phase(const MainWindow& window) {
                           : line == Text(kavrel::texts::CorrectVerdict)    ? "correct"
                                                                            : line;
     int shown = 0;
-    for (int i = 0; i < window.letterRow().UpperBound(); ++i) {
-        const QLabel* cell = window.letterRow().Cell(i);
+    for (int i = 0; i < window.lblLetter().UpperBound(); ++i) {
+        const QLabel* cell = window.lblLetter().Cell(i);
         shown += cell != nullptr && cell->isVisible() ? 1 : 0;
     }
     return phase + "/" + QString::number(shown);
@@ -307,8 +310,10 @@ void HandOutTheDarkDesktop() {
 class WindowTest : public QObject {
     Q_OBJECT
 
-    // Each test gets a fresh window, shown and active, drawing its letters from letters_.
+    // Each test gets a fresh window, shown and active, drawing its letters from letters_, on
+    // the time of clock_.
     std::optional<ScriptedLetters> letters_;
+    std::optional<ManualClock> clock_;
     std::optional<MainWindow> window_;
 
 private slots:
@@ -323,7 +328,8 @@ private slots:
 
     void init() {
         letters_.emplace();
-        window_.emplace(*letters_);
+        clock_.emplace();
+        window_.emplace(*letters_, *clock_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowActive(&*window_));
         if (OnADarkDesktop()) {
@@ -336,6 +342,7 @@ private slots:
 
     void cleanup() {
         window_.reset();
+        clock_.reset();
         letters_.reset();
     }
 
@@ -353,10 +360,10 @@ private slots:
         QCOMPARE(Find<QLineEdit>(window, "dui")->text(), QString());
         QCOMPARE(Find<QLineEdit>(window, "cuo")->text(), QString());
 
-        QVERIFY(!window.letterRow().Cell(0)->isVisible());
-        QVERIFY(!window.correctRow().Cell(0)->isVisible());
-        QCOMPARE(window.letterRow().UpperBound(), 1);
-        QCOMPARE(window.correctRow().UpperBound(), 1);
+        QVERIFY(!window.lblLetter().Cell(0)->isVisible());
+        QVERIFY(!window.lblLetterWrong().Cell(0)->isVisible());
+        QCOMPARE(window.lblLetter().UpperBound(), 1);
+        QCOMPARE(window.lblLetterWrong().UpperBound(), 1);
         QVERIFY(!Find(window, "linCursor")->isVisible());
         QCOMPARE(window.trial().NextDue(), std::nullopt);
         QCOMPARE(window.trial().variables().LetterCount, 3);
@@ -408,7 +415,7 @@ private slots:
         }
         const QObjectList stack = client->children();
         QVERIFY(stack.indexOf(Find(window, "linCursor")) >
-                stack.indexOf(window.letterRow().Cell(0)));
+                stack.indexOf(window.lblLetter().Cell(0)));
 
         const QRect counters = Find(window, "dui")->geometry() | Find(window, "cuo")->geometry();
         for (int i = 0; i < 8; ++i) {
@@ -584,7 +591,7 @@ private slots:
               kavrel::texts::CorrectSequenceHeading}) {
             texts.append({Text(message), line});
         }
-        texts.append({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", window.letterRow().Cell(0)->font()});
+        texts.append({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", window.lblLetter().Cell(0)->font()});
         texts.append({"0123456789", Find(window, "dui")->font()});
         texts.append({window.windowTitle(), QApplication::font()});
         texts.append({window.menuBar()->actions()[0]->text(), window.menuBar()->font()});
@@ -614,7 +621,6 @@ private slots:
         }
     }
 
-    // The one test on the wall clock: it checks the order of the phases, not their timing.
     void aCorrectTrialRunsThroughAndChainsIntoTheNext() {
         MainWindow& window = *window_;
         letters_->Append("KPBX");
@@ -624,26 +630,27 @@ private slots:
                 phases << Phase(window);
             }
         });
-        QElapsedTimer clock;
-        clock.start();
         QTest::mouseClick(Find(window, "cmdStart"), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(Phase(window) == "recall/3", 10000);
-        QVERIFY(clock.elapsed() >= 2000);
+        clock_->Advance(milliseconds{1999});
+        QVERIFY(Phase(window) != "recall/3");
+        clock_->Advance(milliseconds{1});
+        QCOMPARE(Phase(window), QString("recall/3"));
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(window.letterRow().Cell(i)->geometry(), CellRect(i, 100));
-            QCOMPARE(window.letterRow().Cell(i)->text(), QString());
+            QCOMPARE(window.lblLetter().Cell(i)->geometry(), CellRect(i, 100));
+            QCOMPARE(window.lblLetter().Cell(i)->text(), QString());
         }
 
         QTest::keyClick(window.windowHandle(), Qt::Key_K);
-        QCOMPARE(window.letterRow().Cell(0)->text(), QStringLiteral("K"));
+        QCOMPARE(window.lblLetter().Cell(0)->text(), QStringLiteral("K"));
         QCOMPARE(Find(window, "linCursor")->geometry(), QRect(92, 110, 2, 30));
         Type(window, "pb");
         QCOMPARE(Find<QLineEdit>(window, "dui")->text(), QStringLiteral("1"));
         QVERIFY(!Find(window, "cmdStart")->isEnabled());
         QVERIFY(!Find(window, "linCursor")->isVisible());
-        QCOMPARE(window.letterRow().UpperBound(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(window.letterRow().Cell(0)->isVisible(), 5000);
-        QCOMPARE(window.letterRow().Cell(0)->text(), QStringLiteral("X"));
+        QCOMPARE(window.lblLetter().UpperBound(), 1);
+        clock_->Advance(milliseconds{500});
+        QVERIFY(window.lblLetter().Cell(0)->isVisible());
+        QCOMPARE(window.lblLetter().Cell(0)->text(), QStringLiteral("X"));
         QCOMPARE(phases, (QStringList{"start/0", "start/1", "start/2", "start/3", "recall/3",
                                       "correct/0", "correct/1"}));
     }
@@ -661,7 +668,8 @@ private slots:
         Type(window, "kp");
         QCOMPARE(previewed.size(), 2);
         QVERIFY(window.trial().variables().TypedLetters.empty());
-        QTRY_VERIFY_WITH_TIMEOUT(Phase(window) == "recall/5", 10000);
+        clock_->Advance(milliseconds{3000});
+        QCOMPARE(Phase(window), QString("recall/5"));
 
         // The answer goes in through whichever control has the focus; the box keeps its typing.
         auto* box = Find<QLineEdit>(window, "Text4");
@@ -674,7 +682,7 @@ private slots:
         }
         QTest::keyClick(window.windowHandle(), Qt::Key_Backspace);
         QCOMPARE(cursor->geometry(), QRect(232, 110, 2, 30));
-        QCOMPARE(window.letterRow().Cell(3)->text(), QString());
+        QCOMPARE(window.lblLetter().Cell(3)->text(), QString());
         Type(window, "XA");
         QVERIFY(box->text().endsWith("kpbXA"));
 
@@ -684,8 +692,8 @@ private slots:
         QCOMPARE(Find<QLineEdit>(window, "cuo")->text(), QStringLiteral("1"));
         QVERIFY(!cursor->isVisible());
         for (int i = 0; i < 5; ++i) {
-            QCOMPARE(window.letterRow().Cell(i)->text(), QString("KPBXA"[i]));
-            const QLabel* red = window.correctRow().Cell(i);
+            QCOMPARE(window.lblLetter().Cell(i)->text(), QString("KPBXA"[i]));
+            const QLabel* red = window.lblLetterWrong().Cell(i);
             QVERIFY(red->isVisible());
             QCOMPARE(red->geometry(), CellRect(i, 220));
             QCOMPARE(red->text(), QString("KPBXZ"[i]));
@@ -699,16 +707,17 @@ private slots:
         QSignalSpy clicks(start, &QPushButton::clicked);
         QTest::keyClick(window.windowHandle(), Qt::Key_Return);
         QCOMPARE(clicks.size(), 1);
-        QCOMPARE(window.correctRow().UpperBound(), 1);
-        QCOMPARE(window.letterRow().UpperBound(), 1);
-        QVERIFY(!window.correctRow().Cell(0)->isVisible());
+        QCOMPARE(window.lblLetterWrong().UpperBound(), 1);
+        QCOMPARE(window.lblLetter().UpperBound(), 1);
+        QVERIFY(!window.lblLetterWrong().Cell(0)->isVisible());
         QCOMPARE(Find<QLabel>(window, "Label3")->text(), QString());
         QCOMPARE(window.trial().variables().TargetLetters, std::vector<std::string>{"Q"});
         QCOMPARE(Find<QLineEdit>(window, "cuo")->text(), QStringLiteral("1"));
 
         // A window can be active with no control focused: the key that completes the next wrong
         // answer then hands the focus to Start and goes on to nothing else.
-        QTRY_VERIFY_WITH_TIMEOUT(Phase(window) == "recall/5", 10000);
+        clock_->Advance(milliseconds{3000});
+        QCOMPARE(Phase(window), QString("recall/5"));
         Type(window, "qrst");
         QApplication::focusWidget()->clearFocus();
         QCOMPARE(QApplication::focusWidget(), nullptr);
@@ -728,7 +737,7 @@ private slots:
 
         const kavrel::Form form = window.trial().form();
         QTest::keyClick(window.windowHandle(), Qt::Key_A);
-        QTest::qWait(700);  // past the first letter's tick
+        clock_->Advance(milliseconds{700});  // past the first letter's tick
         QVERIFY(window.trial().form() == form);
         QCOMPARE(window.trial().variables().ShowIndex, 0);
         QCOMPARE(shown.size(), 0);

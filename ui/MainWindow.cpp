@@ -1,24 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
-#include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <tuple>
 
-#include "Controls.h"
-#include "trial/Options.h"
+#include "StoredLayout.h"
 
 namespace kavrel {
 
@@ -48,8 +47,8 @@ std::u32string CharacterCodes(const QKeyEvent& key) {
 
 }  // namespace
 
-MainWindow::MainWindow(RandomSource& random, QWidget* parent)
-    : QMainWindow(parent), trial_(random) {
+MainWindow::MainWindow(RandomSource& random, Clock& clock, QWidget* parent)
+    : QMainWindow(parent), trial_(random), clock_(clock), narrator_(*this, widgets_) {
     setObjectName("frmMain");
     setWindowTitle(QString::fromUtf8(StoredWindow.title));
     setWindowIcon(QIcon(":/kavrel/kavrel-16.png"));
@@ -57,24 +56,13 @@ MainWindow::MainWindow(RandomSource& random, QWidget* parent)
     // platform draws the frame (Windows), a fixed one that offers no edge to drag.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    BuildLayout();
+    widgets_ = BuildForm(*this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     WireHandlers();
 
-    tickTimer_.setTimerType(Qt::PreciseTimer);
-    tickTimer_.setSingleShot(true);
-    connect(&tickTimer_, &QTimer::timeout, this, [this] {
-        if (const std::optional<Time> due = trial_.NextDue(); due && *due > Now()) {
-            ArmTickTimer();  // woke early on purpose: wait out the rest
-            return;
-        }
-        Dispatch([] {});
-    });
-    clock_.start();
-
     trial_.Form_Load();
     Render();
-    cmdStart_->setFocus();
+    widgets_.cmdStart->setFocus();
 
     // Keys are previewed where the platform delivers them to the window, once per key press,
     // before any control sees them.
@@ -84,6 +72,10 @@ MainWindow::MainWindow(RandomSource& random, QWidget* parent)
     // The layout gives the window its size only when asked: centre it at that size.
     adjustSize();
     Centre();
+}
+
+MainWindow::~MainWindow() {
+    clock_.WakeAt(std::nullopt, {});
 }
 
 // The window's own frame margins, not the widget's copy of them: that copy can be taken while
@@ -97,71 +89,25 @@ void MainWindow::Centre() {
         {std::max(frame.left(), screenArea.left()), std::max(frame.top(), screenArea.top())});
 }
 
-void MainWindow::BuildLayout() {
-    auto* client = new QWidget(this);
-    client->setObjectName("clientArea");
-    client->setFixedSize(StoredWindow.clientSize);
-    client->setAutoFillBackground(true);
-    QPalette palette = client->palette();
-    palette.setColor(QPalette::Window, QColor(StoredWindow.background));
-    client->setPalette(palette);
-    setCentralWidget(client);
-
-    std::map<std::string, QWidget*> containers;
-    std::vector<std::pair<int, QWidget*>> focusOrder;
-    for (const ControlSpec& spec : StoredControls) {
-        QWidget* parent = spec.container != nullptr ? containers.at(spec.container) : client;
-        QWidget* widget = CreateControl(spec, parent);
-        containers[spec.name] = widget;
-        if (spec.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus) {
-            focusOrder.emplace_back(spec.tabIndex, widget);
-        }
-    }
-    std::sort(focusOrder.begin(), focusOrder.end());
-    for (std::size_t i = 1; i < focusOrder.size(); ++i) {
-        setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
-    }
-
-    label1_ = client->findChild<QLabel*>("Label1");
-    label3_ = client->findChild<QLabel*>("Label3");
-    cursor_ = client->findChild<QWidget*>("linCursor");
-    dui_ = client->findChild<QLineEdit*>("dui");
-    cuo_ = client->findChild<QLineEdit*>("cuo");
-    cmdStart_ = client->findChild<QPushButton*>("cmdStart");
-    textBoxes_ = client->findChildren<QLineEdit*>();
-    letterRow_ = CellRow(client->findChild<QLabel*>("lblLetter"));
-    correctRow_ = CellRow(client->findChild<QLabel*>("lblLetterWrong"));
-
-    QAction* help = menuBar()->addAction(QString::fromUtf8(StoredWindow.menuItem));
-    help->setObjectName(QString::fromUtf8(StoredWindow.menuItem));
-    // Queued: the menu bar gives the keyboard back to the control it took it from only after
-    // the key that triggered the item.
-    connect(help, &QAction::triggered, this, &MainWindow::AskForHelp, Qt::QueuedConnection);
-}
-
 void MainWindow::AskForHelp() {
     const QPointer<QWidget> control = focusWidget();
     emit helpRequested();
-    // The closed box hands the keyboard back to the window's focus, which can still be the
-    // menu bar that opened it (it had nothing to give it back to when the window was not yet
-    // active), or a step of the trial that has moved on meanwhile.
-    if (control != nullptr && control != menuBar() && !IsParked(control) && control->isEnabled()) {
-        control->setFocus();
-    } else {
-        Tell(trial_.form(), cmdStart_->isEnabled() ? cmdStart_ : LatestStep());
-    }
+    narrator_.AfterHelp(trial_.form(), control);
 }
 
 void MainWindow::WireHandlers() {
-    connect(cmdStart_, &QPushButton::clicked, this,
+    connect(widgets_.cmdStart, &QPushButton::clicked, this,
             [this] { Dispatch([this] { trial_.cmdStart_Click(); }); });
-    connect(centralWidget()->findChild<QPushButton*>("cmdExit"), &QPushButton::clicked, this,
-            &MainWindow::close);
-    for (int number = 1; number <= static_cast<int>(OptionButtons.size()); ++number) {
-        auto* option = centralWidget()->findChild<QRadioButton*>(QString("Option%1").arg(number));
-        connect(option, &QRadioButton::clicked, this,
+    connect(widgets_.cmdExit, &QPushButton::clicked, this, &MainWindow::close);
+    for (std::size_t i = 0; i < widgets_.options.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        connect(widgets_.options[i], &QRadioButton::clicked, this,
                 [this, number] { Dispatch([this, number] { trial_.Option_Click(number); }); });
     }
+    // Queued: the menu bar gives the keyboard back to the control it took it from only after
+    // the key that triggered the item.
+    connect(widgets_.help, &QAction::triggered, this, &MainWindow::AskForHelp,
+            Qt::QueuedConnection);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -193,9 +139,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing ends the program in any phase: nothing ticks or takes a key after this.
+    // Closing unloads the window in any phase: nothing ticks or takes a key after this.
     unloaded_ = true;
-    tickTimer_.stop();
+    clock_.WakeAt(std::nullopt, {});
     windowHandle()->removeEventFilter(this);
     event->accept();
 }
@@ -204,154 +150,50 @@ void MainWindow::Dispatch(const std::function<void()>& handler) {
     if (unloaded_) {
         return;
     }
-    trial_.AdvanceTo(Now());
+    trial_.AdvanceTo(clock_.Now());
     handler();
     Render();
 }
 
 void MainWindow::Render() {
     const Form& form = trial_.form();
-    label1_->setText(QString::fromStdString(form.Label1));
-    label3_->setText(QString::fromStdString(form.Label3));
-    KeepFocusOnTheWindowsSide(form);
-    letterRow_.Show(form.lblLetter);
-    correctRow_.Show(form.lblLetterWrong);
+    widgets_.Label1->setText(QString::fromStdString(form.Label1));
+    widgets_.Label3->setText(QString::fromStdString(form.Label3));
+    narrator_.BeforeShowing(form);
+    widgets_.lblLetter.Show(form.lblLetter);
+    widgets_.lblLetterWrong.Show(form.lblLetterWrong);
 
     const Line& line = form.linCursor;
-    cursor_->setGeometry(static_cast<int>(std::lround(line.X1)),
-                         static_cast<int>(std::lround(line.Y1)), cursor_->width(),
-                         static_cast<int>(std::lround(line.Y2 - line.Y1)));
-    cursor_->setVisible(line.Visible);
-    cursor_->raise();
+    widgets_.linCursor->setGeometry(
+        static_cast<int>(std::lround(line.X1)), static_cast<int>(std::lround(line.Y1)),
+        StoredControl("linCursor").rect.width(), static_cast<int>(std::lround(line.Y2 - line.Y1)));
+    widgets_.linCursor->setVisible(line.Visible);
+    widgets_.linCursor->raise();
 
-    for (auto [box, text, shown] :
-         {std::tuple{dui_, &form.dui, &shownDui_}, std::tuple{cuo_, &form.cuo, &shownCuo_}}) {
+    for (auto [box, text, shown] : {std::tuple{widgets_.dui, &form.dui, &shownDui_},
+                                    std::tuple{widgets_.cuo, &form.cuo, &shownCuo_}}) {
         if (*text != *shown) {
             box->setText(QString::fromStdString(*text));
             *shown = *text;
         }
     }
 
-    cmdStart_->setEnabled(form.cmdStart.Enabled);
+    widgets_.cmdStart->setEnabled(form.cmdStart.Enabled);
     KeepInputMethodsOutOfTheTrial(!form.cmdStart.Enabled);
-    if (form.cmdStart.FocusRequests != shownFocusRequests_) {
-        shownFocusRequests_ = form.cmdStart.FocusRequests;
-        Tell(form, cmdStart_);
-    }
-    QWidget* focused = focusWidget();
-    Tell(form, IsParked(focused) ? LatestStep() : focused);
+    narrator_.AfterShowing(form);
 
-    ArmTickTimer();
+    clock_.WakeAt(trial_.NextDue(), [this] { Dispatch([] {}); });
     emit formShown();
 }
 
-void MainWindow::KeepFocusOnTheWindowsSide(const Form& form) {
-    QWidget* focused = focusWidget();
-    const int cell = letterRow_.IndexOf(focused);
-    const bool leaving =
-        (focused == cmdStart_ && !form.cmdStart.Enabled) ||
-        (cell >= 0 && (!form.lblLetter.IsLoaded(cell) || !form.lblLetter[cell].Visible));
-    // A focused control that is disabled, hidden or deleted hands the focus on to the next one
-    // in the tab order: Exit, where a stray Space during the recall would end the program.
-    if (leaving) {
-        Tell(form, label1_);
-    }
-}
-
-bool MainWindow::IsParked(const QWidget* focused) const {
-    return focused == label1_ || letterRow_.IndexOf(focused) >= 0;
-}
-
-QWidget* MainWindow::LatestStep() const {
-    for (int i = letterRow_.UpperBound() - 1; i >= 0; --i) {
-        QLabel* cell = letterRow_.Cell(i);
-        if (cell != nullptr && !cell->isHidden() && !cell->text().isEmpty()) {
-            return cell;
-        }
-    }
-    return label1_;
-}
-
-QStringList MainWindow::Readout(const Form& form) const {
-    QStringList row;
-    for (int i = 0; i < form.lblLetterWrong.UpperBound(); ++i) {
-        if (form.lblLetterWrong.IsLoaded(i) && form.lblLetterWrong[i].Visible) {
-            row << QString::fromStdString(form.lblLetterWrong[i].Caption);
-        }
-    }
-    const auto count = [](const QLineEdit* counter, const std::string& value) {
-        return value.empty() ? QString()
-                             : counter->accessibleName() + ' ' + QString::fromStdString(value);
-    };
-    return {QString::fromStdString(form.Label1), QString::fromStdString(form.Label3), row.join(' '),
-            count(dui_, form.dui), count(cuo_, form.cuo)};
-}
-
-void MainWindow::Tell(const Form& form, QWidget* target) {
-    const bool moves = target != focusWidget();
-    const QStringList readout = Readout(form);
-    QStringList news;
-    for (qsizetype i = 0; i < readout.size(); ++i) {
-        const bool saidByFocus = i == 0 && moves && target == label1_;
-        if (readout[i] != told_.value(i) && !readout[i].isEmpty() && !saidByFocus) {
-            news << readout[i];
-        }
-    }
-    told_ = readout;
-    if (target == nullptr || (!moves && news.isEmpty())) {
-        return;
-    }
-
-#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
-    // This Qt has no announcement: the news goes with the focus, after the name of the object
-    // that receives it (a screen reader says a label's name but not its description).
-    if (renamed_ != nullptr) {
-        renamed_->setAccessibleName({});
-        renamed_ = nullptr;
-    }
-    if (moves && !news.isEmpty()) {
-        renamed_ = target;
-        const QString ownName =
-            QAccessible::queryAccessibleInterface(target)->text(QAccessible::Name);
-        target->setAccessibleName(ownName + ' ' + news.join(' '));
-    }
-#endif
-    if (moves) {
-        target->setFocus();
-    }
-#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-    if (!news.isEmpty()) {
-        QAccessibleAnnouncementEvent announcement(target, news.join(' '));
-        QAccessible::updateAccessibility(&announcement);
-    }
-#endif
-}
-
 void MainWindow::KeepInputMethodsOutOfTheTrial(bool trialRuns) {
-    for (QLineEdit* box : textBoxes_) {
-        if (box->testAttribute(Qt::WA_InputMethodEnabled) == trialRuns) {
-            box->setAttribute(Qt::WA_InputMethodEnabled, !trialRuns);
-        }
-    }
-}
-
-void MainWindow::ArmTickTimer() {
-    const std::optional<Time> due = trial_.NextDue();
-    if (!due) {
-        tickTimer_.stop();
+    if (trialRuns == inputMethodsKeptOut_) {
         return;
     }
-    // Linux lets a wait run late by a thousandth of its length. Waking up earlier than that and
-    // waiting out the rest in ever shorter steps, the last millisecond in the event loop, puts
-    // every tick on its deadline.
-    const Time remaining = *due - Now();
-    const Time early = std::max<Time>(remaining / 500, std::chrono::milliseconds{1});
-    const auto wait = std::chrono::floor<std::chrono::milliseconds>(remaining - early);
-    tickTimer_.start(std::max(wait, std::chrono::milliseconds{0}));
-}
-
-Time MainWindow::Now() const {
-    return Time{clock_.nsecsElapsed()};
+    inputMethodsKeptOut_ = trialRuns;
+    for (QLineEdit* box : widgets_.textBoxes) {
+        box->setAttribute(Qt::WA_InputMethodEnabled, !trialRuns);
+    }
 }
 
 }  // namespace kavrel

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <array>
 #include <optional>
+#include <stdexcept>
+#include <string_view>
 
 #include "Faces.h"
 #include "trial/Options.h"
@@ -85,5 +87,15 @@ inline constexpr std::array<ControlSpec, 24> StoredControls{{
     {"Option9",        ControlKind::OptionButton, OptionButtons[8].caption,      {152, 16, 65, 25},     {},                          std::nullopt,      "Frame2",  true,   false,  21},
 }};
 // clang-format on
+
+// The stored row of a control, by its name.
+constexpr const ControlSpec& StoredControl(std::string_view name) {
+    for (const ControlSpec& spec : StoredControls) {
+        if (spec.name == name) {
+            return spec;
+        }
+    }
+    throw std::out_of_range("no control of that name in the stored layout");
+}
 
 }  // namespace kavrel
