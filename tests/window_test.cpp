@@ -88,6 +88,21 @@ QRect CellRect(int index, int top) {
     return {20 + 70 * index, top, 50, 50};
 }
 
+// The cells of the top row as the painted window shows them: "box" where a cell's box stands on
+// the green, "bar" where the cursor's bar stands in it too, "-" where neither shows.
+QString PaintedRow(const MainWindow& window, int cells) {
+    const QImage client = window.clientArea()->grab().toImage();
+    QString row;
+    for (int i = 0; i < cells; ++i) {
+        const QRect cell = CellRect(i, 100);
+        const bool box =
+            client.pixel(cell.right() - 2, cell.bottom() - 2) != kavrel::StoredWindow.background;
+        const bool bar = qGray(client.pixel(22 + 70 * i, 125)) < 100;
+        row += QString(i > 0 ? " " : "") + (bar ? "bar" : box ? "box" : "-");
+    }
+    return row;
+}
+
 // The text boxes that tell an input method they take composed text, as it asks before a key.
 QStringList InputMethodTakers(const MainWindow& window) {
     QStringList takers;
@@ -676,9 +691,13 @@ private slots:
         box->setFocus();
         QWidget* cursor = Find(window, "linCursor");
         QCOMPARE(cursor->geometry(), QRect(22, 110, 2, 30));
+        QCOMPARE(PaintedRow(window, 6), QString("bar box box box box -"));
+        const QStringList painted{"box bar box box box", "box box bar box box",
+                                  "box box box bar box", "box box box box bar"};
         for (int i = 0; i < 4; ++i) {
             QTest::keyClick(window.windowHandle(), "kpbx"[i]);
             QCOMPARE(cursor->geometry(), QRect(22 + 70 * (i + 1), 110, 2, 30));
+            QCOMPARE(PaintedRow(window, 5), painted[i]);
         }
         QTest::keyClick(window.windowHandle(), Qt::Key_Backspace);
         QCOMPARE(cursor->geometry(), QRect(232, 110, 2, 30));
